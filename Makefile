@@ -1,0 +1,59 @@
+# The two front-door commands are `make run` and `make test` (see README.md).
+
+BUILD      ?= build
+SAN_BUILD  ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+TEST_ENV = QT_QPA_PLATFORM=offscreen \
+           ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:abort_on_error=1 \
+           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps build run test test-release test-sanitize bench fuzz format clean
+
+all: build
+
+deps:
+	@./tools/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/bin/masume
+
+test: test-release test-sanitize
+
+test-release: build
+	cd $(BUILD) && env $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+
+$(SAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMASUME_SANITIZE=ON \
+	    -DCMAKE_CXX_FLAGS="-O1 $(SANITIZE_FLAGS)" -DCMAKE_C_FLAGS="-O1 $(SANITIZE_FLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" $(CMAKE_ARGS)
+
+test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && env $(TEST_ENV) MASUME_SANITIZED=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	./$(BUILD)/bin/masume-bench
+
+FUZZ_SECONDS ?= 60
+fuzz:
+	@MASUME_WITH_FUZZ=1 ./tools/install-deps.sh
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMASUME_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
+	./fuzz/run-all.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

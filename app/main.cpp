@@ -1,0 +1,10 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    createWindows();
+    return app.exec();
+}

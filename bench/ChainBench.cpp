@@ -1,0 +1,119 @@
+// The redraw chain on a 6000 x 4000 picture against a memcpy of the same
+// 24-bit pixels.
+
+#include "bench/Figures.h"
+#include "Canvas/CanvasCore.h"
+#include "Grid/GridCore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+using namespace masume;
+
+namespace {
+
+constexpr int W = 6000;
+constexpr int H = 4000;
+
+Surface photo(int w, int h)
+{
+    Surface s(w, h, PixelFormat::Rgb24);
+    std::mt19937 rng(1);
+    for (int y = 0; y < h; ++y) {
+        uint8_t *row = s.scanLine(y);
+        for (int x = 0; x < w * 3; ++x)
+            row[x] = uint8_t(rng());
+    }
+    return s;
+}
+
+// Both windows' halves with a picture opened and a mask holding lines every
+// 32 pixels in both directions.
+struct Setup
+{
+    PictureHolder view;
+    CanvasCore canvas {view};
+    GridCore grid;
+
+    Setup()
+    {
+        canvas.FormCreate();
+        grid.setCanvas(&canvas);
+        canvas.setGrid(&grid);
+        grid.FormCreate("32", "32");
+        canvas.Layers[0] = photo(W, H);
+        view.setWidth(W);
+        view.setHeight(H);
+        for (Surface *s : {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
+            s->setSize(W, H);
+        grid.DrawGLine();
+    }
+
+    void drawSquareLikeMask()
+    {
+        Surface &m = grid.GridMask;
+        m.FillRect(0, 0, W, H);
+        for (int x = 31; x < W; x += 32) {
+            m.MoveTo(x, 0);
+            m.LineTo(x, H);
+        }
+        for (int y = 31; y < H; y += 32) {
+            m.MoveTo(0, y);
+            m.LineTo(W, y);
+        }
+    }
+};
+
+Setup &setup()
+{
+    static Setup s;
+    return s;
+}
+
+void BM_Memcpy24(benchmark::State &state)
+{
+    const size_t bytes = size_t(Surface::rowBytes(W, PixelFormat::Rgb24)) * H;
+    std::unique_ptr<uint8_t[]> from(new uint8_t[bytes]), to(new uint8_t[bytes]);
+    std::memset(from.get(), 0x5A, bytes);
+    std::memset(to.get(), 0, bytes);
+    for (auto _ : state) {
+        std::memcpy(to.get(), from.get(), bytes);
+        benchmark::DoNotOptimize(to.get());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Memcpy24)->Unit(benchmark::kMillisecond);
+
+void BM_ColourChange(benchmark::State &state)
+{
+    Setup &s = setup();
+    s.drawSquareLikeMask();
+    Colour c = 0;
+    for (auto _ : state) {
+        c = (c + 0x010305) & White;
+        s.grid.ColorLayer.setBrushColor(c);
+        s.grid.DrawGrid();
+        benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
+    }
+}
+BENCHMARK(BM_ColourChange)->Unit(benchmark::kMillisecond);
+
+void BM_ChainKindNothing(benchmark::State &state)
+{
+    Setup &s = setup();
+    s.grid.GridKind = GridKinds::Nothing;
+    for (auto _ : state) {
+        s.grid.DrawGLine();
+        benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
+    }
+}
+BENCHMARK(BM_ChainKindNothing)->Unit(benchmark::kMillisecond);
+
+bench::Figure colourChange("colour-change", "BM_ColourChange", "BM_Memcpy24", "memcpy");
+bench::Figure chainNothing("chain-kind-0", "BM_ChainKindNothing", "BM_Memcpy24", "memcpy");
+bench::Figure memcpyItself("memcpy", "BM_Memcpy24", "BM_Memcpy24", "memcpy");
+
+} // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "raster/Surface.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Row loops of the raster operations. Rows are raw pixel bytes in the
+// layout of raster/Surface.h. Each costs one pass over its bytes.
+namespace masume::rows {
+
+// `pixels` pixels of `bpp` bytes each (1 or 3), all `value`.
+void fill(uint8_t *out, int64_t pixels, int bpp, const uint8_t value[3]);
+
+// out = src OP out, byte by byte over `bytes` bytes (same format on both sides).
+void combine(RasterOp op, uint8_t *out, const uint8_t *src, size_t bytes);
+
+// out = mask OP out on 24-bit pixels, each mask byte (0x00 or 0xFF) taking
+// part as the colour 0x000000 or 0xFFFFFF.
+void combineMono(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels);
+
+// out = v OP out on 24-bit pixels, v being the colour bytes v1 where the
+// mask is white and v0 where it is black.
+void combineMonoSelect(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels,
+                       const uint8_t v0[3], const uint8_t v1[3]);
+
+// A 24-bit source onto 1-bit pixels: the channels' result, taken as the
+// nearer of black and white.
+void combineRgbOntoMono(RasterOp op, uint8_t *out, const uint8_t *src, int64_t pixels);
+
+Colour combineColours(RasterOp op, Colour source, Colour destination);
+
+} // namespace masume::rows

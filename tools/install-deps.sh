@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs the Debian packages masume needs to build, test and run, and only
+# those that are missing: when all of them are present it does nothing at all
+# (no apt-get update either).
+set -eu
+
+PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
+libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
+fonts-noto-cjk"
+[ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "installing:$missing"
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=sudo
+else
+    SUDO=
+fi
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
