@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+class QToolButton;
+
 class TF_Canvas;
 // The main window, set once at start-up.
 extern TF_Canvas *F_Canvas;
@@ -18,6 +20,10 @@ public:
     ~TF_Canvas() override;
 
     masume::CanvasCore &core() { return m_core; }
+
+    // The tool button that shows and hides the grid window; pressed while it
+    // is visible.
+    QToolButton *Tool_VGrid = nullptr;
 
 public slots:
     void FormCreate();

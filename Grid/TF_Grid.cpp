@@ -2,6 +2,8 @@
 
 #include "Canvas/TF_Canvas.h"
 
+#include <QCheckBox>
+
 TF_Grid *F_Grid = nullptr;
 
 TF_Grid::TF_Grid(QWidget *parent) : QWidget(parent)
@@ -10,6 +12,9 @@ TF_Grid::TF_Grid(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("F_Grid"));
     // Closing the main window alone ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
+    Check_Grid = new QCheckBox(QStringLiteral("グリッド付で画像を保存"), this);
+    Check_Grid->setObjectName(QStringLiteral("Check_Grid"));
+    Check_Grid->setChecked(true);
     m_core.setCanvas(&F_Canvas->core());
     F_Canvas->core().setGrid(&m_core);
     FormCreate();

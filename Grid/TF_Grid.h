@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QCheckBox;
+
 class TF_Grid;
 // The grid settings window, set once at start-up.
 extern TF_Grid *F_Grid;
@@ -18,6 +20,9 @@ public:
     ~TF_Grid() override;
 
     masume::GridCore &core() { return m_core; }
+
+    // Whether saving writes the picture with the grid.
+    QCheckBox *Check_Grid = nullptr;
 
 public slots:
     void FormCreate();
