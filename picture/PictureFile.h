@@ -24,6 +24,10 @@ struct PictureFormat
 // jpeg, jpg. Look-ups run from the last row to the first.
 const std::vector<PictureFormat> &pictureFormats();
 
+// The row for an extension (without the dot, any case), searched from the
+// last row to the first; null when no row matches.
+const PictureFormat *findPictureFormat(std::string_view extension);
+
 // The file-type filter of the picture dialogs, built from the table
 // ("すべてのファイル (*.jpg;...)|*.jpg;...|JPEG イメージファイル (*.jpg)|*.jpg|...").
 std::string pictureDialogFilter();
@@ -32,9 +36,15 @@ std::string pictureDialogFilter();
 // comes after the last "/"; otherwise empty. Without the dot.
 std::string extensionOf(std::string_view fileName);
 
+// The same extension with its dot kept, as saving compares it: "." for a
+// name ending in ".", empty for a name without extension.
+std::string dottedExtensionOf(std::string_view fileName);
+
 // A picture read from a file: a bitmap's pixels, a JPEG file's bytes with
 // its parsed header (decoded only when a surface is made), or a checked
-// icon or metafile.
+// icon or metafile. Width and height are those of the picture's header
+// (for icons the first image's, for metafiles their frame at 96 dots per
+// inch, 0 when a metafile gives none). A default picture is an empty bitmap.
 class Picture
 {
 public:
@@ -51,6 +61,11 @@ public:
 // "ファイル %s は開けません", or the reader's own error.
 Picture readPicture(const std::string &fileName);
 
+// The reader of one kind applied to the whole content of a file, as
+// readPicture does once the file is read; for readers of memory (tests,
+// fuzzers). Raises the reader's errors.
+Picture readPictureBytes(PictureKind kind, std::vector<uint8_t> bytes);
+
 // A 24-bit surface made from a picture: JPEG files are decoded now; icons
 // and metafiles raise "%s を %s に代入することはできません".
 Surface makeSurface(const Picture &picture);
@@ -60,5 +75,21 @@ Surface makeSurface(const Picture &picture);
 // Raise "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
 void writeBmpFile(const Surface &surface, const std::string &fileName);
 void writeJpegFile(const Surface &surface, const std::string &fileName);
+
+// The largest picture, in pixels, that reading accepts; a larger one raises
+// "メモリが不足しています" before any of its pixels are stored. By default
+// the physical memory divided by 16 bytes: what the program keeps for one
+// picture (background, two composites and colour layer at 3 bytes each, the
+// grid mask at 1, and 3 more for a decoder's or the display's transient
+// copy). setPicturePixelLimit(0) restores the default.
+uint64_t picturePixelLimit();
+void setPicturePixelLimit(uint64_t pixels);
+
+// The JPEG output setting, fixed once at start-up: true when the display
+// has 8 or fewer bits per pixel. Colour JPEG files are then decoded to at
+// most 236 colours by libjpeg's quantiser; greyscale files keep their 256
+// levels and CMYK files are converted to full colour in either case.
+void setJpegEightBitOutput(bool eightBits);
+bool jpegEightBitOutput();
 
 } // namespace masume

@@ -1,0 +1,236 @@
+#include "picture/BmpHeader.h"
+
+#include "common/Error.h"
+#include "common/Messages.h"
+#include "picture/LittleEndian.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace masume {
+
+namespace {
+
+constexpr size_t FileHeaderSize = 14;
+
+// Pixels per metre beyond this (25,400 dots per inch) are no scanner's or
+// printer's: a header claiming them is damaged.
+constexpr uint32_t MaxDensity = 1'000'000;
+
+enum Compression : uint32_t {
+    BI_RGB = 0,
+    BI_RLE8 = 1,
+    BI_RLE4 = 2,
+    BI_BITFIELDS = 3,
+    BI_ALPHABITFIELDS = 6,
+};
+
+using le::u16;
+using le::u32;
+
+[[noreturn]] void invalid()
+{
+    raise(msg::BitmapInvalid);
+}
+
+[[noreturn]] void truncated()
+{
+    raise(msg::ReadError);
+}
+
+bool knownHeaderSize(uint32_t size)
+{
+    // 12: OS/2 1.x core; 16 and 64: OS/2 2.x, short and full; 40, 52, 56,
+    // 108, 124: Windows info headers up to version 5.
+    switch (size) {
+    case 12:
+    case 16:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool contiguous(uint32_t mask)
+{
+    if (mask == 0)
+        return false;
+    const uint64_t shifted = mask >> std::countr_zero(mask);
+    return (shifted & (shifted + 1)) == 0;
+}
+
+void checkMasks(const std::array<uint32_t, 3> &masks, int bitsPerPixel)
+{
+    const uint64_t room = bitsPerPixel == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+    for (uint32_t m : masks)
+        if (!contiguous(m) || m > room)
+            invalid();
+    if ((masks[0] & masks[1]) || (masks[0] & masks[2]) || (masks[1] & masks[2]))
+        invalid();
+}
+
+} // namespace
+
+BmpLayout parseBmpHeader(std::span<const uint8_t> file)
+{
+    const uint8_t *f = file.data();
+    const size_t n = file.size();
+    if (n < 2)
+        truncated();
+    if (f[0] != 'B' || f[1] != 'M')
+        invalid();
+    if (n < FileHeaderSize + 4)
+        truncated();
+    // A file shorter than its recorded size has lost its end. (Some OS/2
+    // writers record only the headers' size; a smaller value is harmless.)
+    if (u32(f + 2) > n)
+        truncated();
+    const uint32_t pixelOffsetField = u32(f + 10);
+    const uint32_t headerSize = u32(f + FileHeaderSize);
+    if (!knownHeaderSize(headerSize))
+        invalid();
+    if (n < FileHeaderSize + headerSize)
+        truncated();
+
+    const uint8_t *h = f + FileHeaderSize;
+    BmpLayout out;
+    int64_t width, height;
+    uint32_t planes, bitsPerPixel, compression = BI_RGB, imageSize = 0, colours = 0;
+    if (headerSize == 12) {
+        width = u16(h + 4);
+        height = u16(h + 6);
+        planes = u16(h + 8);
+        bitsPerPixel = u16(h + 10);
+    } else {
+        width = int32_t(u32(h + 4));
+        height = int32_t(u32(h + 8));
+        planes = u16(h + 12);
+        bitsPerPixel = u16(h + 14);
+        if (headerSize >= 40) {
+            compression = u32(h + 16);
+            imageSize = u32(h + 20);
+            if (u32(h + 24) > MaxDensity || u32(h + 28) > MaxDensity)
+                invalid();
+            colours = u32(h + 32);
+        }
+    }
+    if (planes != 1)
+        invalid();
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        invalid();
+    out.width = int(width);
+    out.topDown = height < 0;
+    out.height = int(height < 0 ? -height : height);
+    switch (bitsPerPixel) {
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        out.bitsPerPixel = int(bitsPerPixel);
+        break;
+    default:
+        invalid();
+    }
+
+    // In an OS/2 2.x header, compression 3 and 4 are Huffman and RLE24
+    // coding, which are not supported, as are JPEG, PNG and CMYK content.
+    const bool os2 = headerSize == 16 || headerSize == 64;
+    size_t position = FileHeaderSize + headerSize;
+    switch (compression) {
+    case BI_RGB:
+        out.coding = BmpLayout::Coding::Plain;
+        if (bitsPerPixel == 16)
+            out.masks = {0x7C00, 0x03E0, 0x001F};
+        else if (bitsPerPixel == 32)
+            out.masks = {0xFF0000, 0x00FF00, 0x0000FF};
+        break;
+    case BI_RLE8:
+    case BI_RLE4:
+        if (bitsPerPixel != (compression == BI_RLE8 ? 8u : 4u) || out.topDown)
+            invalid();
+        out.coding = compression == BI_RLE8 ? BmpLayout::Coding::Rle8 : BmpLayout::Coding::Rle4;
+        break;
+    case BI_BITFIELDS:
+    case BI_ALPHABITFIELDS: {
+        if (os2 || (bitsPerPixel != 16 && bitsPerPixel != 32))
+            invalid();
+        out.coding = BmpLayout::Coding::BitFields;
+        const uint8_t *m = h + 40;
+        if (headerSize == 40) {
+            // The masks follow the header; the alpha mask, when present,
+            // is not used.
+            const size_t maskBytes = compression == BI_BITFIELDS ? 12 : 16;
+            if (n < position + maskBytes)
+                truncated();
+            m = f + position;
+            position += maskBytes;
+        }
+        out.masks = {u32(m), u32(m + 4), u32(m + 8)};
+        checkMasks(out.masks, out.bitsPerPixel);
+        break;
+    }
+    default:
+        invalid();
+    }
+
+    // The colour table: as many entries as the header says, all of them in
+    // the file; without a count, the full table for the pixel size, or as
+    // much of it as lies before the pixels (such short tables occur).
+    const size_t entryBytes = headerSize == 12 ? 3 : 4;
+    const size_t paletteStart = position;
+    // An offset of 0 means the pixels follow the colour table.
+    if (pixelOffsetField != 0 && pixelOffsetField < paletteStart)
+        invalid();
+    uint64_t entries = colours;
+    if (entries == 0 && bitsPerPixel <= 8) {
+        entries = uint64_t(1) << bitsPerPixel;
+        if (pixelOffsetField >= paletteStart)
+            entries = std::min<uint64_t>(entries, (pixelOffsetField - paletteStart) / entryBytes);
+    }
+    if (paletteStart + entries * entryBytes > n)
+        truncated();
+    if (bitsPerPixel <= 8) {
+        out.paletteSize = int(std::min<uint64_t>(entries, uint64_t(1) << bitsPerPixel));
+        if (out.paletteSize == 0)
+            invalid();
+        for (int i = 0; i < out.paletteSize; ++i) {
+            const uint8_t *e = f + paletteStart + size_t(i) * entryBytes;
+            out.palette[size_t(i)] = uint32_t(e[0]) | uint32_t(e[1]) << 8 | uint32_t(e[2]) << 16;
+        }
+    }
+
+    out.pixelOffset
+        = pixelOffsetField ? pixelOffsetField : paletteStart + size_t(entries) * entryBytes;
+    if (out.pixelOffset > n)
+        truncated();
+    const size_t available = n - out.pixelOffset;
+    if (imageSize > available)
+        truncated();
+
+    if (out.coding == BmpLayout::Coding::Rle8 || out.coding == BmpLayout::Coding::Rle4) {
+        out.pixelBytes = imageSize ? imageSize : available;
+        return out;
+    }
+    const uint64_t rowBits = uint64_t(out.width) * bitsPerPixel;
+    const uint64_t rowBytes = (rowBits + 31) / 32 * 4;
+    const uint64_t lastRowUsed = (rowBits + 7) / 8;
+    // At most 2^31 rows of at most 2^34 bytes: the product needs 128 bits.
+    const unsigned __int128 needed
+        = (unsigned __int128)rowBytes * uint64_t(out.height - 1) + lastRowUsed;
+    if (needed > available)
+        truncated();
+    out.rowBytes = size_t(rowBytes);
+    out.pixelBytes = size_t(needed);
+    return out;
+}
+
+} // namespace masume

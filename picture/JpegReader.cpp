@@ -1,0 +1,196 @@
+#include "picture/JpegFence.h"
+#include "picture/PictureData.h"
+
+#include <jerror.h>
+
+namespace masume {
+
+namespace {
+
+// A progressive file may hold any number of scans, and each one costs a
+// pass over the whole picture even when it holds almost no data: a small
+// file could keep the decoder busy for minutes. No encoder writes more than
+// a few dozen; beyond this many the file counts as damaged.
+constexpr int MaxScans = 500;
+
+// The colours of the quantised output for displays of 8 or fewer bits.
+constexpr int PaletteColours = 236;
+
+enum class Output {
+    Direct, // rows decoded straight into the surface as blue, green, red
+    Cmyk, // CMYK rows (YCCK files included) converted per row
+    Indexed, // quantised rows looked up in the library's colour map
+};
+
+// One decoding from the file's bytes. The library object is destroyed with
+// this, on every path.
+struct Decoder
+{
+    jpeg_decompress_struct cinfo {};
+    JpegErrors errors {};
+    jpeg_progress_mgr progress {};
+    bool created = false;
+    const uint8_t *bytes = nullptr;
+    size_t size = 0;
+    Output output = Output::Direct;
+    // Reading: the surface rows, top down, and one row of library output
+    // when it needs converting (4 bytes per pixel).
+    uint8_t **rows = nullptr;
+    uint8_t *scratch = nullptr;
+
+    Decoder(const uint8_t *data, size_t length)
+        : bytes(data)
+        , size(length)
+    {
+        installJpegErrors(*reinterpret_cast<jpeg_common_struct *>(&cinfo), errors);
+    }
+    ~Decoder()
+    {
+        if (created)
+            jpeg_destroy_decompress(&cinfo);
+    }
+    Decoder(const Decoder &) = delete;
+    Decoder &operator=(const Decoder &) = delete;
+
+    void run(void (*step)(void *))
+    {
+        if (const int code = runJpegStep(errors, step, this))
+            raiseJpegError(code);
+    }
+};
+
+void watchScans(j_common_ptr object)
+{
+    auto *cinfo = reinterpret_cast<j_decompress_ptr>(object);
+    if (cinfo->input_scan_number > MaxScans)
+        ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+}
+
+// Library steps (see runJpegStep): plain C code only.
+
+void openAndReadHeader(void *context)
+{
+    Decoder &d = *static_cast<Decoder *>(context);
+    d.created = true;
+    jpeg_create_decompress(&d.cinfo);
+    d.progress.progress_monitor = watchScans;
+    d.cinfo.progress = &d.progress;
+    jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
+    jpeg_read_header(&d.cinfo, TRUE);
+}
+
+void cmykToBgr(const uint8_t *in, uint8_t *out, JDIMENSION width)
+{
+    // Adobe files store inverted CMYK, so each channel times K is the
+    // colour: R = C * K / 255, rounded as libjpeg-turbo's own tools do.
+    for (JDIMENSION x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned k = in[3];
+        out[0] = uint8_t((2 * in[2] * k + 255) / 510);
+        out[1] = uint8_t((2 * in[1] * k + 255) / 510);
+        out[2] = uint8_t((2 * in[0] * k + 255) / 510);
+    }
+}
+
+void indexedToBgr(const j_decompress_ptr cinfo, const uint8_t *in, uint8_t *out)
+{
+    const JSAMPARRAY map = cinfo->colormap;
+    for (JDIMENSION x = 0; x < cinfo->output_width; ++x, out += 3) {
+        out[0] = map[2][in[x]];
+        out[1] = map[1][in[x]];
+        out[2] = map[0][in[x]];
+    }
+}
+
+void decodeRows(void *context)
+{
+    Decoder &d = *static_cast<Decoder *>(context);
+    j_decompress_ptr cinfo = &d.cinfo;
+    jpeg_start_decompress(cinfo);
+    // The memory source never suspends, so every call yields rows (a
+    // truncated file gives grey ones); a call yielding none would be a
+    // library fault, which jpeg_finish_decompress then reports.
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const JDIMENSION y = cinfo->output_scanline;
+        if (d.output == Output::Direct) {
+            if (jpeg_read_scanlines(cinfo, d.rows + y, cinfo->output_height - y) == 0)
+                break;
+            continue;
+        }
+        JSAMPROW row = d.scratch;
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
+            break;
+        if (d.output == Output::Cmyk)
+            cmykToBgr(d.scratch, d.rows[y], cinfo->output_width);
+        else
+            indexedToBgr(cinfo, d.scratch, d.rows[y]);
+    }
+    jpeg_finish_decompress(cinfo);
+}
+
+} // namespace
+
+Picture readJpeg(std::vector<uint8_t> file)
+{
+    auto data = std::make_shared<Picture::Data>();
+    data->kind = PictureKind::Jpeg;
+    {
+        Decoder d(file.data(), file.size());
+        d.run(openAndReadHeader);
+        data->width = int(d.cinfo.image_width);
+        data->height = int(d.cinfo.image_height);
+    }
+    data->jpegBytes = std::move(file);
+    Picture picture;
+    picture.data = std::move(data);
+    return picture;
+}
+
+Surface decodeJpeg(const Picture::Data &jpeg)
+{
+    Decoder d(jpeg.jpegBytes.data(), jpeg.jpegBytes.size());
+    d.run(openAndReadHeader);
+
+    jpeg_decompress_struct &c = d.cinfo;
+    c.scale_num = 1;
+    c.scale_denom = 1;
+    c.dct_method = JDCT_FLOAT;
+    c.do_fancy_upsampling = TRUE;
+    c.do_block_smoothing = TRUE;
+    c.buffered_image = FALSE;
+    switch (c.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        // All 256 levels, widened by the library to three equal channels.
+        c.out_color_space = JCS_EXT_BGR;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        c.out_color_space = JCS_CMYK;
+        d.output = Output::Cmyk;
+        break;
+    default:
+        if (jpegEightBitOutput()) {
+            c.out_color_space = JCS_RGB;
+            c.quantize_colors = TRUE;
+            c.desired_number_of_colors = PaletteColours;
+            d.output = Output::Indexed;
+        } else {
+            c.out_color_space = JCS_EXT_BGR;
+        }
+        break;
+    }
+
+    // Before the library allocates its own buffers for the picture.
+    checkPictureSize(c.image_width, c.image_height);
+    Surface surface(int(c.image_width), int(c.image_height), PixelFormat::Rgb24);
+    std::vector<uint8_t *> rows(c.image_height);
+    uint8_t *base = surface.scanLine(0);
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = base + ptrdiff_t(y) * surface.stride();
+    std::vector<uint8_t> scratch(d.output == Output::Direct ? 0 : size_t(c.image_width) * 4);
+    d.rows = rows.data();
+    d.scratch = scratch.data();
+    d.run(decodeRows);
+    return surface;
+}
+
+} // namespace masume

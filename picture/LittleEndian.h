@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+namespace masume::le {
+
+// Little-endian fields of file headers; callers check the bounds.
+inline uint16_t u16(const uint8_t *p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+inline uint32_t u32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline void put16(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+inline void put32(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
+
+} // namespace masume::le

@@ -1,0 +1,250 @@
+#include "PictureTestSupport.h"
+#include "common/Messages.h"
+#include "picture/PictureFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jerror.h>
+#include <jpeglib.h>
+#include <set>
+
+using namespace masume;
+using namespace masume::test;
+
+namespace {
+
+const std::string JpegFixtures = Fixtures + "/jpeg";
+
+std::string jpegError(int code)
+{
+    return "JPEG エラー #" + std::to_string(code);
+}
+
+bool isJpegError(const std::string &message)
+{
+    const std::string prefix = "JPEG エラー #";
+    return message.size() > prefix.size() && message.rfind(prefix, 0) == 0
+        && message.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+Surface decodeFile(const std::string &name)
+{
+    return makeSurface(readPicture(name));
+}
+
+// The first pixel where two surfaces differ, or "" when they are equal.
+std::string difference(const Surface &a, const Surface &b)
+{
+    if (a.width() != b.width() || a.height() != b.height())
+        return "size " + std::to_string(a.width()) + "x" + std::to_string(a.height()) + " against "
+            + std::to_string(b.width()) + "x" + std::to_string(b.height());
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                return "pixel " + std::to_string(x) + "," + std::to_string(y);
+    return "";
+}
+
+// A JPEG file with the frame size patched to w x h.
+std::vector<uint8_t> withFrameSize(std::vector<uint8_t> file, int w, int h)
+{
+    for (size_t i = 2; i + 8 < file.size(); ++i)
+        if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) {
+            file[i + 5] = uint8_t(h >> 8);
+            file[i + 6] = uint8_t(h);
+            file[i + 7] = uint8_t(w >> 8);
+            file[i + 8] = uint8_t(w);
+            return file;
+        }
+    ADD_FAILURE() << "no frame header";
+    return file;
+}
+
+} // namespace
+
+// Every fixture decodes to the pixels of `djpeg -dct float` (all options
+// otherwise default: fancy upsampling, block smoothing), warnings included;
+// where djpeg gives up, reading fails with the library's error code.
+TEST(JpegReader, FixturesDecodeAsLibjpegTurbosOwnTool)
+{
+    TempDir dir;
+    int compared = 0, failed = 0;
+    for (const auto &entry : fs::directory_iterator(JpegFixtures)) {
+        const std::string name = entry.path().string();
+        if (entry.path().extension() != ".jpg")
+            continue;
+        const std::string ppm = dir.file(entry.path().stem().string() + ".pnm");
+        const int status
+            = run("djpeg -dct float -outfile '" + ppm + "' '" + name + "' 2>/dev/null");
+        Surface ours;
+        const std::string error = errorOf([&] { ours = decodeFile(name); });
+        if (status == 0 || status == 2) { // 2: warnings only
+            EXPECT_EQ(error, "") << name;
+            EXPECT_EQ(difference(ours, readPnm(ppm)), "") << name;
+            ++compared;
+        } else {
+            EXPECT_TRUE(isJpegError(error)) << name << ": " << error;
+            ++failed;
+        }
+    }
+    EXPECT_GE(compared, 30);
+    EXPECT_GE(failed, 8);
+}
+
+TEST(JpegReader, ErrorsCarryTheLibrarysMessageCode)
+{
+    EXPECT_EQ(errorOf([] { decodeFile(JpegFixtures + "/empty.jpg"); }),
+              jpegError(JERR_INPUT_EMPTY));
+    EXPECT_EQ(errorOf([] { decodeFile(JpegFixtures + "/missing-sos.jpg"); }),
+              jpegError(JERR_SOF_NO_SOS));
+    EXPECT_EQ(errorOf([] { decodeFile(JpegFixtures + "/monkey12.jpg"); }),
+              jpegError(JERR_BAD_PRECISION));
+    EXPECT_EQ(errorOf([] { decodeFile(JpegFixtures + "/max_size.jpg"); }),
+              jpegError(JERR_IMAGE_TOO_BIG));
+}
+
+TEST(JpegReader, TheFileIsReadWholeAndDecodedWhenTheSurfaceIsMade)
+{
+    TempDir dir;
+    const std::string name = dir.file("p.jpeg");
+    fs::copy_file(JpegFixtures + "/truncated_jpeg.jpg", name);
+    const Picture p = readPicture(name);
+    EXPECT_EQ(p.kind(), PictureKind::Jpeg);
+    EXPECT_EQ(p.width(), 100);
+    EXPECT_EQ(p.height(), 100);
+    fs::remove(name);
+    const Surface s = makeSurface(p);
+    EXPECT_EQ(s.width(), 100);
+    EXPECT_EQ(s.pixelFormat(), PixelFormat::Rgb24);
+    EXPECT_EQ(difference(s, makeSurface(p)), "");
+}
+
+TEST(JpegReader, GreyscaleKeepsAll256Levels)
+{
+    // A ramp of every level, stored losslessly enough to keep them distinct.
+    TempDir dir;
+    std::string pgm = "P5\n256 8\n255\n";
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 256; ++x)
+            pgm += char(x);
+    writeBytes(dir.file("ramp.pgm"), {pgm.begin(), pgm.end()});
+    ASSERT_EQ(run("cjpeg -grayscale -quality 100 -outfile '" + dir.file("ramp.jpg") + "' '"
+                  + dir.file("ramp.pgm") + "'"),
+              0);
+    for (bool eightBits : {false, true}) {
+        setJpegEightBitOutput(eightBits);
+        const Surface s = decodeFile(dir.file("ramp.jpg"));
+        std::set<Colour> levels;
+        for (int x = 0; x < 256; ++x) {
+            const Colour c = s.pixel(x, 4);
+            EXPECT_TRUE(redOf(c) == greenOf(c) && greenOf(c) == blueOf(c));
+            levels.insert(c);
+        }
+        EXPECT_GT(levels.size(), 250u) << eightBits;
+    }
+    setJpegEightBitOutput(false);
+}
+
+TEST(JpegReader, EightBitOutputQuantisesColourAsDjpeg)
+{
+    TempDir dir;
+    const std::string ppm = dir.file("q.ppm");
+    ASSERT_EQ(run("djpeg -dct float -colors 236 -outfile '" + ppm + "' '" + JpegFixtures
+                  + "/testorig.jpg'"),
+              0);
+    setJpegEightBitOutput(true);
+    const Surface s = decodeFile(JpegFixtures + "/testorig.jpg");
+    setJpegEightBitOutput(false);
+    EXPECT_EQ(difference(s, readPnm(ppm)), "");
+    std::set<Colour> colours;
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            colours.insert(s.pixel(x, y));
+    EXPECT_LE(colours.size(), 236u);
+}
+
+TEST(JpegReader, HugeFramesAreRefusedBeforeDecoding)
+{
+    // 65500 x 65500 pixels claimed by a file of a few hundred bytes.
+    const std::vector<uint8_t> small = fileBytes(JpegFixtures + "/jpg-size-1x1.jpg");
+    const Picture huge = readPictureBytes(PictureKind::Jpeg, withFrameSize(small, 65500, 65500));
+    EXPECT_EQ(huge.width(), 65500);
+    EXPECT_EQ(errorOf([&] { makeSurface(huge); }), msg::OutOfMemory);
+
+    setPicturePixelLimit(227 * 149 - 1);
+    EXPECT_EQ(errorOf([] { decodeFile(JpegFixtures + "/testorig.jpg"); }), msg::OutOfMemory);
+    setPicturePixelLimit(227 * 149);
+    EXPECT_EQ(decodeFile(JpegFixtures + "/testorig.jpg").width(), 227);
+    setPicturePixelLimit(0);
+}
+
+TEST(JpegReader, EndlessScansAreAnError)
+{
+    // A progressive file whose last scan is repeated: each repeat costs a
+    // pass over the picture, so a few kilobytes could take minutes.
+    std::vector<uint8_t> file = fileBytes(JpegFixtures + "/jpg-progressive.jpg");
+    ASSERT_GT(file.size(), 4u);
+    size_t lastScan = 0;
+    for (size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+            lastScan = i;
+    const std::vector<uint8_t> scan(file.begin() + ptrdiff_t(lastScan), file.end() - 2);
+    const auto repeated = [&](int times) {
+        std::vector<uint8_t> many(file.begin(), file.end() - 2);
+        for (int i = 0; i < times; ++i)
+            many.insert(many.end(), scan.begin(), scan.end());
+        many.insert(many.end(), {0xFF, 0xD9});
+        return readPictureBytes(PictureKind::Jpeg, many);
+    };
+    // 10 scans of the file and 480 repeats are within the limit of 500.
+    EXPECT_EQ(makeSurface(repeated(480)).width(), 32);
+    EXPECT_EQ(errorOf([&] { makeSurface(repeated(600)); }), jpegError(JERR_BAD_PROGRESSION));
+}
+
+// The writer's file is byte for byte what libjpeg-turbo's cjpeg writes for
+// the same pixels with quality 90, float DCT and baseline tables.
+TEST(JpegWriter, WritesWhatCjpegWrites)
+{
+    TempDir dir;
+    for (const auto &[w, h] : std::vector<std::pair<int, int>> {{1, 1}, {17, 9}, {227, 149}}) {
+        const Surface s = photoLike(w, h, unsigned(w));
+        writeJpegFile(s, dir.file("ours.jpg"));
+        writePpm(s, dir.file("in.ppm"));
+        ASSERT_EQ(run("cjpeg -quality 90 -dct float -baseline -outfile '" + dir.file("theirs.jpg")
+                      + "' '" + dir.file("in.ppm") + "'"),
+                  0);
+        const std::vector<uint8_t> ours = fileBytes(dir.file("ours.jpg"));
+        EXPECT_EQ(ours, fileBytes(dir.file("theirs.jpg"))) << w << "x" << h;
+        // JFIF 1.01, density unit 0, densities 1 and 1
+        const std::vector<uint8_t> app0
+            = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1};
+        EXPECT_TRUE(std::equal(app0.begin(), app0.end(), ours.begin()));
+    }
+}
+
+TEST(JpegWriter, OneBitSurfacesAreWrittenAsColour)
+{
+    TempDir dir;
+    Surface mono(16, 8, PixelFormat::Mono1, White);
+    mono.setPenColor(Black);
+    mono.MoveTo(0, 0);
+    mono.LineTo(16, 8);
+    Surface colour = mono;
+    colour.convertTo24();
+    writeJpegFile(mono, dir.file("mono.jpg"));
+    writeJpegFile(colour, dir.file("colour.jpg"));
+    EXPECT_EQ(fileBytes(dir.file("mono.jpg")), fileBytes(dir.file("colour.jpg")));
+}
+
+TEST(PictureWriters, EmptySurfacesGiveEmptyFiles)
+{
+    TempDir dir;
+    writeBytes(dir.file("old.jpg"), {1, 2, 3});
+    writeJpegFile(Surface(), dir.file("old.jpg"));
+    writeJpegFile(Surface(0, 5), dir.file("new.jpeg"));
+    writeBmpFile(Surface(), dir.file("new.bmp"));
+    for (const char *name : {"old.jpg", "new.jpeg", "new.bmp"})
+        EXPECT_EQ(fs::file_size(dir.file(name)), 0u) << name;
+    EXPECT_TRUE(makeSurface(readPicture(dir.file("new.bmp"))).isEmpty());
+}
