@@ -1,0 +1,102 @@
+// The whole redraw chain (mask, colour layer, composites) on a 4000 x 3000
+// picture for the square grid of 32 x 32 and for the most cells any grid
+// draws there, hexagons in rows of 1 x 1 (about 9.2 million cells), each
+// against a memcpy of the same 24-bit picture.
+
+#include "Canvas/CanvasCore.h"
+#include "Grid/GridCore.h"
+#include "bench/Figures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+using namespace masume;
+
+namespace {
+
+constexpr int W = 4000;
+constexpr int H = 3000;
+
+// Both windows' halves with a photo-like picture opened.
+struct GridSetup
+{
+    PictureHolder view;
+    CanvasCore canvas {view};
+    GridCore grid;
+
+    GridSetup()
+    {
+        canvas.FormCreate();
+        grid.setCanvas(&canvas);
+        canvas.setGrid(&grid);
+        grid.FormCreate("32", "32");
+        Surface picture(W, H, PixelFormat::Rgb24);
+        std::mt19937 rng(1);
+        for (int y = 0; y < H; ++y) {
+            uint8_t *row = picture.scanLine(y);
+            for (int x = 0; x < W * 3; ++x)
+                row[x] = uint8_t(rng());
+        }
+        canvas.Layers[0] = picture;
+        view.setWidth(W);
+        view.setHeight(H);
+        view.resizePicture(W, H);
+        for (Surface *s :
+             {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
+            s->setSize(W, H);
+        grid.DrawGLine();
+    }
+};
+
+GridSetup &setup()
+{
+    static GridSetup s;
+    return s;
+}
+
+void BM_Memcpy24_4000x3000(benchmark::State &state)
+{
+    const size_t bytes = size_t(Surface::rowBytes(W, PixelFormat::Rgb24)) * H;
+    std::unique_ptr<uint8_t[]> from(new uint8_t[bytes]), to(new uint8_t[bytes]);
+    std::memset(from.get(), 0x5A, bytes);
+    std::memset(to.get(), 0, bytes);
+    for (auto _ : state) {
+        std::memcpy(to.get(), from.get(), bytes);
+        benchmark::DoNotOptimize(to.get());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Memcpy24_4000x3000)->Unit(benchmark::kMillisecond);
+
+// A grid kind chosen in the grid window: GridTypeExecute, DrawGLine, the
+// routine, DrawGrid and CompoundLayer, up to the picture handed to the view.
+void chain(benchmark::State &state, int32_t kind, int32_t a, int32_t b)
+{
+    GridSetup &s = setup();
+    s.grid.SizeH = a;
+    s.grid.SizeV = b;
+    for (auto _ : state) {
+        s.grid.GridTypeExecute(kind);
+        benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
+    }
+}
+
+void BM_ChainSquare32(benchmark::State &state)
+{
+    chain(state, GridKinds::Square, 32, 32);
+}
+BENCHMARK(BM_ChainSquare32)->Unit(benchmark::kMillisecond);
+
+void BM_ChainHexRows1(benchmark::State &state)
+{
+    chain(state, GridKinds::HexRows, 1, 1);
+}
+BENCHMARK(BM_ChainHexRows1)->Unit(benchmark::kMillisecond);
+
+bench::Figure square32("square-32", "BM_ChainSquare32", "BM_Memcpy24_4000x3000", "memcpy");
+bench::Figure hexRows1("hex-rows-1", "BM_ChainHexRows1", "BM_Memcpy24_4000x3000", "memcpy");
+
+} // namespace
