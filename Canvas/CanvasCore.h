@@ -5,6 +5,7 @@
 #include "raster/Surface.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace masume {
@@ -17,8 +18,14 @@ class CanvasCore : public CanvasLink
 public:
     std::vector<Surface> Layers;
     std::array<Surface, 2> Compounds;
+    // The current picture file: empty at start, never cleared; opening, Save
+    // As and saving (".bmp" appended) set it. The next save writes there.
+    std::string PictureFileName;
 
-    explicit CanvasCore(PictureControl &control) : C_Canvas(control) { }
+    explicit CanvasCore(PictureControl &control)
+        : C_Canvas(control)
+    {
+    }
 
     // The picture control, which shows Compounds[1].
     PictureControl &C_Canvas;

@@ -1,17 +1,33 @@
 #pragma once
 
 #include "Canvas/CanvasCore.h"
+#include "Canvas/PictureBox.h"
+#include "Canvas/PictureCommands.h"
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 
+class QAction;
+class QMenu;
+class QMenuBar;
+class QScrollArea;
+class QStatusBar;
+class QToolBar;
 class QToolButton;
+
+namespace masume::ui {
+class PictureDialog;
+}
 
 class TF_Canvas;
 // The main window, set once at start-up.
 extern TF_Canvas *F_Canvas;
 
-// The main window: the background, the two composites and the picture view.
-class TF_Canvas : public QMainWindow
+// The main window: menu, tool bar, the picture at 1:1 in a scrolling view and
+// an empty status bar; the background, the two composites and the picture
+// commands. Every handler runs inside the program's error guard.
+class TF_Canvas : public QMainWindow, private masume::PictureCommandHost
 {
     Q_OBJECT
 
@@ -21,15 +37,79 @@ public:
 
     masume::CanvasCore &core() { return m_core; }
 
-    // The tool button that shows and hides the grid window; pressed while it
-    // is visible.
+    // Controls, in the window's order from top to bottom.
+    QMenuBar *C_Menu = nullptr;
+    QMenu *Files1 = nullptr;
+    QToolBar *C_ToolBar = nullptr;
+    QToolButton *Tool_FN = nullptr;
+    QToolButton *Tool_FO = nullptr;
+    QToolButton *Tool_FOP = nullptr;
+    QToolButton *Tool_FS = nullptr;
+    QToolButton *Tool_FSP = nullptr;
+    // Shows and hides the grid window; pressed while it is visible. Its
+    // click handler runs on clicks only, not when code sets it.
     QToolButton *Tool_VGrid = nullptr;
+    QToolButton *ToolButton2 = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    // The picture control; it exists before the window's core, which holds
+    // it.
+    masume::ui::PictureBox *C_Canvas;
+    QStatusBar *StatusBar1 = nullptr;
+
+    // The command pictures, 16 x 16, by index.
+    QList<QIcon> C_ImageList;
+    // The commands. Each carries its category, picture index and hint as
+    // the properties "category", "imageIndex" and "hint"; the hint is never
+    // shown.
+    QList<QAction *> C_ActionList;
+    QAction *FileNew1 = nullptr;
+    QAction *FileOpen1 = nullptr;
+    QAction *FileSave1 = nullptr;
+    QAction *FileSaveAs1 = nullptr;
+    QAction *FileExit1 = nullptr;
+    QAction *OpenPicture1 = nullptr;
+    QAction *SavePicture1 = nullptr;
+    QAction *SaveAsPicture1 = nullptr;
+
+    // The dialogs of the commands OpenPicture1 and SaveAsPicture1, made at
+    // their first use and kept.
+    masume::ui::PictureDialog &openPictureDialog();
+    masume::ui::PictureDialog &savePictureDialog();
 
 public slots:
     void FormCreate();
+    void OpenPicture1Accept(QObject *Sender);
+    void SaveAsPicture1Accept(QObject *Sender);
+    void SavePicture1Execute(QObject *Sender);
     void CompoundLayer();
+    void Tool_VGridClick(QObject *Sender);
+    void ToolButton2Click(QObject *Sender);
+
+protected:
+    bool event(QEvent *event) override;
+    QMenu *createPopupMenu() override;
 
 private:
-    masume::PictureHolder m_view;
-    masume::CanvasCore m_core {m_view};
+    void createControls();
+    QAction *createAction(const char *name, const QString &category, const QString &caption,
+                          int imageIndex, const QKeySequence &shortcut, bool enabled,
+                          const QString &hint);
+    QToolButton *createToolButton(QWidget *strip, const char *name, int left, QAction *action);
+
+    // The commands' execute handlers for the dialog commands: the dialog,
+    // then on OK the accept handler.
+    void OpenPicture1Execute();
+    void SaveAsPicture1Execute();
+
+    // PictureCommandHost
+    bool confirmOverwrite() override;
+    void executeSaveAs() override;
+    bool saveWithGrid() override;
+    void drawGLine() override;
+    void longWork(const std::function<void()> &work) override;
+
+    masume::ui::PictureDialog *m_openDialog = nullptr;
+    masume::ui::PictureDialog *m_saveDialog = nullptr;
+    masume::CanvasCore m_core;
+    masume::PictureCommands m_commands;
 };

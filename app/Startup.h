@@ -1,5 +1,8 @@
 #pragma once
 
-// Creates the main window F_Canvas, then the grid window F_Grid, which is
-// shown at once, and shows the main window. The caller runs the event loop.
+// Start-up after the application object exists: fixes the JPEG output
+// setting from the display depth, creates the main window F_Canvas (which
+// thereby becomes the main window), then the grid window F_Grid, which is
+// shown at once, and shows the main window. The caller runs the event loop,
+// which ends when the main window closes.
 void createWindows();

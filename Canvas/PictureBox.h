@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Canvas/PictureControl.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace masume::ui {
+
+// The picture control C_Canvas: shows its picture at 1:1 from its top-left
+// corner, one picture pixel per device pixel also on a scaled screen, with
+// no stretching, centring or smoothing. Its own width and height are in
+// picture pixels (105 x 105 before the first picture); the widget takes that
+// many device pixels. Where it has no picture it paints nothing, so its
+// parent's background shows through.
+class PictureBox : public QWidget, public PictureControl
+{
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    void setWidth(int width) override;
+    void setHeight(int height) override;
+
+    const Surface &picture() const override { return m_picture; }
+    void setPicture(const Surface &picture) override;
+    void resizePicture(int width, int height) override;
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Brings the widget to m_width x m_height device pixels at the current
+    // device pixel ratio.
+    void fitToPixels();
+    void pictureChanged();
+
+    int m_width = InitialSize;
+    int m_height = InitialSize;
+    Surface m_picture;
+    // The picture's pixels as an image, built at the first paint after a
+    // change; shares the storage of m_picture.
+    QImage m_image;
+    bool m_imageStale = false;
+};
+
+} // namespace masume::ui

@@ -1,0 +1,38 @@
+#include "Canvas/SaveRules.h"
+
+#include "picture/PictureFile.h"
+
+#include <sys/stat.h>
+
+namespace masume {
+
+bool fileExists(const std::string &fileName)
+{
+    struct stat info;
+    return ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::string lowerDotExtension(std::string_view fileName)
+{
+    std::string extension = dottedExtensionOf(fileName);
+    // Only ASCII letters can fold onto ".jpg" and ".jpeg", so ASCII folding
+    // decides exactly what the comparison below needs.
+    for (char &c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return extension;
+}
+
+void writePictureFile(const Surface &picture, std::string &fileName)
+{
+    const std::string extension = lowerDotExtension(fileName);
+    if (extension == ".jpg" || extension == ".jpeg") {
+        writeJpegFile(picture, fileName);
+        return;
+    }
+    if (extension.empty())
+        fileName += ".bmp";
+    writeBmpFile(picture, fileName);
+}
+
+} // namespace masume

@@ -1,0 +1,65 @@
+// The picture view on a screen scaled by 2 (QT_SCALE_FACTOR=2, set by the
+// test's environment): still one picture pixel per device pixel.
+
+#include "Canvas/TF_Canvas.h"
+#include "Grid/TF_Grid.h"
+#include "app/Startup.h"
+#include "canvas/CanvasTestSupport.h"
+
+#include <QAction>
+#include <QTest>
+
+using namespace masume;
+using namespace masume::test;
+
+class CanvasScaledTest : public QObject
+{
+    Q_OBJECT
+
+    ScriptedDialogs dialogs;
+
+private slots:
+    void init()
+    {
+        ui::setDialogRunner(&dialogs);
+        createWindows();
+    }
+
+    void cleanup()
+    {
+        delete F_Grid;
+        delete F_Canvas;
+        F_Grid = nullptr;
+        F_Canvas = nullptr;
+        ui::setDialogRunner(nullptr);
+    }
+
+    void pictureAtOneToOne()
+    {
+        TF_Canvas &c = *F_Canvas;
+        const qreal ratio = c.C_Canvas->devicePixelRatioF();
+        QCOMPARE(ratio, 2.0);
+        // 105 picture pixels take 53 logical pixels (the half rounded up).
+        QCOMPARE(c.C_Canvas->size(), QSize(53, 53));
+
+        const QString path = QStringLiteral(MASUME_FIXTURES "/bmpsuite/g/rgb24.bmp");
+        dialogs.answers << chooseFile(path);
+        c.OpenPicture1->trigger();
+        QCOMPARE(c.C_Canvas->width(), 127);
+        QCOMPARE(c.C_Canvas->height(), 64);
+        QCOMPARE(c.C_Canvas->size(), QSize(64, 32));
+
+        const QPixmap grabbed = c.C_Canvas->grab();
+        QCOMPARE(grabbed.devicePixelRatio(), 2.0);
+        const QImage shown = grabbed.toImage().convertToFormat(QImage::Format_RGB32);
+        const Surface &picture = c.core().Compounds[1];
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const Colour p = picture.pixel(x, y);
+                QCOMPARE(shown.pixel(x, y), qRgb(redOf(p), greenOf(p), blueOf(p)));
+            }
+    }
+};
+
+QTEST_MAIN(CanvasScaledTest)
+#include "test_canvas_scaled.moc"
