@@ -332,6 +332,21 @@ private slots:
         QCOMPARE(QString::fromStdString(core.PictureFileName), path);
     }
 
+    void emptyBmpOpensAsAnEmptyPicture()
+    {
+        open(Bmp24);
+        QVERIFY(writeBytes(inFolder("zero.bmp"), QByteArray()));
+        open(inFolder("zero.bmp"));
+        QCOMPARE(dialogs.kinds(), QStringList({"open", "open"}));
+        CanvasCore &core = canvas().core();
+        QCOMPARE(canvas().C_Canvas->width(), 0);
+        QCOMPARE(canvas().C_Canvas->height(), 0);
+        for (const Surface *s : {&core.Layers[0], &core.Compounds[0], &core.Compounds[1],
+                                 &grid().core().GridMask, &grid().core().ColorLayer})
+            QVERIFY(s->isEmpty());
+        QVERIFY(canvas().C_Canvas->picture().isEmpty());
+    }
+
     void largePictureScrolls()
     {
         const QString path = inFolder("wide.bmp");
