@@ -67,14 +67,14 @@ bool PictureBox::event(QEvent *event)
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    if (m_imageStale) {
+    const qreal ratio = devicePixelRatioF();
+    if (m_imageStale || (!m_image.isNull() && m_image.devicePixelRatio() != ratio)) {
         m_image = surfaceImage(m_picture);
+        m_image.setDevicePixelRatio(ratio);
         m_imageStale = false;
     }
     if (m_image.isNull())
         return;
-    const qreal ratio = devicePixelRatioF();
-    m_image.setDevicePixelRatio(ratio);
     // Only the exposed part is drawn: the source rectangle in picture
     // pixels, the target at the same place in logical pixels.
     const QRectF exposed = event->rect();

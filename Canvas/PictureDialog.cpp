@@ -56,7 +56,10 @@ bool PictureDialog::choose()
 {
     if (!m_accepted.isEmpty())
         selectFile(m_accepted);
-    if (dialogs().exec(*this) != Accepted)
+    const int result = dialogs().exec(*this);
+    // The preview's picture may be a large photo: not kept while hidden.
+    m_preview->showFile(QString());
+    if (result != Accepted)
         return false;
     const QStringList chosen = selectedFiles();
     if (chosen.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "Canvas/SurfaceImage.h"
 #include "app/Dialogs.h"
+#include "app/Guard.h"
 #include "app/WaitCursor.h"
 #include "common/Error.h"
 #include "picture/PictureFile.h"
@@ -97,6 +98,11 @@ void PicturePreview::setPicture(const QImage &picture)
 }
 
 void PicturePreview::openPreviewWindow()
+{
+    guarded([this] { runPreviewWindow(); });
+}
+
+void PicturePreview::runPreviewWindow()
 {
     if (m_picture.isNull())
         return;

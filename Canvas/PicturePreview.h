@@ -33,6 +33,7 @@ public slots:
 
 private:
     void setPicture(const QImage &picture);
+    void runPreviewWindow();
 
     QLabel *m_caption;
     QLabel *m_panel;

@@ -1,5 +1,5 @@
-// The picture view on a screen scaled by 2 (QT_SCALE_FACTOR=2, set by the
-// test's environment): still one picture pixel per device pixel.
+// The picture view on a scaled screen (QT_SCALE_FACTOR, set by the test's
+// environment to 2 and to 1.5): still one picture pixel per device pixel.
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QTest>
+
+#include <cmath>
 
 using namespace masume;
 using namespace masume::test;
@@ -38,19 +40,20 @@ private slots:
     {
         TF_Canvas &c = *F_Canvas;
         const qreal ratio = c.C_Canvas->devicePixelRatioF();
-        QCOMPARE(ratio, 2.0);
-        // 105 picture pixels take 53 logical pixels (the half rounded up).
-        QCOMPARE(c.C_Canvas->size(), QSize(53, 53));
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+        // The logical size is the picture's divided by the ratio, rounded up.
+        const auto logical = [ratio](int pixels) { return int(std::ceil(pixels / ratio)); };
+        QCOMPARE(c.C_Canvas->size(), QSize(logical(105), logical(105)));
 
         const QString path = QStringLiteral(MASUME_FIXTURES "/bmpsuite/g/rgb24.bmp");
         dialogs.answers << chooseFile(path);
         c.OpenPicture1->trigger();
         QCOMPARE(c.C_Canvas->width(), 127);
         QCOMPARE(c.C_Canvas->height(), 64);
-        QCOMPARE(c.C_Canvas->size(), QSize(64, 32));
+        QCOMPARE(c.C_Canvas->size(), QSize(logical(127), logical(64)));
 
         const QPixmap grabbed = c.C_Canvas->grab();
-        QCOMPARE(grabbed.devicePixelRatio(), 2.0);
+        QCOMPARE(grabbed.devicePixelRatio(), ratio);
         const QImage shown = grabbed.toImage().convertToFormat(QImage::Format_RGB32);
         const Surface &picture = c.core().Compounds[1];
         for (int y = 0; y < picture.height(); ++y)
