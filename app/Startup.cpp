@@ -6,9 +6,27 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
+
+namespace {
+
+// The program keeps no state between runs. Qt's own dialogs would read and
+// write their history, last folder and custom colours in the user's
+// QtProject.conf (and read the system's); their settings go to a folder
+// that can hold no file, so nothing is read or written.
+void keepNoSettings()
+{
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+            QSettings::setPath(format, scope, QStringLiteral("/dev/null"));
+}
+
+} // namespace
 
 void createWindows()
 {
+    keepNoSettings();
+
     // A display of 8 or fewer bits per pixel is tested once, here.
     const QScreen *screen = QGuiApplication::primaryScreen();
     masume::setJpegEightBitOutput(screen && screen->depth() <= 8);

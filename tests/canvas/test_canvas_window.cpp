@@ -29,7 +29,9 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -763,6 +765,28 @@ private slots:
         }
         QVERIFY(!QApplication::overrideCursor());
     }
+    void noSettingsReadOrWritten()
+    {
+        // Qt's file dialog keeps its folders in the user's QtProject.conf
+        // unless told otherwise; the program keeps nothing.
+        const QString conf = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + "/QtProject.conf";
+        const bool existed = QFileInfo::exists(conf);
+        const QByteArray before = fileBytes(conf);
+        QVERIFY(QSettings(QSettings::UserScope, "QtProject").fileName().startsWith("/dev/null/"));
+        open(Bmp24);
+        saveAs(inFolder("a.bmp"));
+        // Nothing of earlier runs: the dialog knows only this run's folder.
+        for (const QString &seen : canvas().openPictureDialog().history())
+            QCOMPARE(seen, QFileInfo(Bmp24).path());
+        delete F_Grid;
+        delete F_Canvas;
+        F_Grid = nullptr;
+        F_Canvas = nullptr;
+        QCOMPARE(QFileInfo::exists(conf), existed);
+        QCOMPARE(fileBytes(conf), before);
+    }
+
     // Last, as it runs and ends the event loop.
     void exitEndsTheProgram()
     {
