@@ -117,6 +117,8 @@ void TF_Canvas::createControls()
     C_Menu = new QMenuBar(this);
     C_Menu->setObjectName(QStringLiteral("C_Menu"));
     C_Menu->setAutoFillBackground(true);
+    // In the window, also on desktops that offer a global menu bar.
+    C_Menu->setNativeMenuBar(false);
     setMenuBar(C_Menu);
     Files1 = C_Menu->addMenu(QStringLiteral("ファイル(&F)"));
     Files1->setObjectName(QStringLiteral("Files1"));
@@ -196,8 +198,10 @@ void TF_Canvas::createControls()
 
     setTabOrder(C_ToolBar, ScrollBox1);
 
-    // Left 192, top 107; outer 696 x 480 at the design size, which leaves
-    // ScrollBox1 its 688 x 386 between the bars.
+    // Left 192, top 107. The design's outer 696 x 480 includes a Windows
+    // frame; here the inside is sized so that ScrollBox1 gets its design
+    // size of 688 x 386 between the bars, and the frame is the window
+    // manager's.
     move(192, 107);
     resize(688, C_Menu->sizeHint().height() + 29 + 386 + 19);
 }
