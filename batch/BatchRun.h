@@ -1,0 +1,50 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace masume::batch {
+
+// Where a run reports: errors as whole lines, and the progress of the run,
+// which a terminal shows and redraws in place.
+struct BatchReport
+{
+    std::ostream &errors;
+    // Called before input i (0-based) of count starts; may be empty.
+    std::function<void(size_t i, size_t count, const std::string &input)> progress;
+    // Called before an error line is written, and once after the last
+    // input; either may be empty.
+    std::function<void()> interrupt;
+    std::function<void()> done;
+};
+
+// Exit statuses of masume-batch.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitSomeFailed = 1;
+inline constexpr int ExitUsage = 2;
+
+// The name an input is written under: the -o name, or the input's file name
+// inside the --out-dir folder.
+std::string outputNameFor(const BatchOptions &options, const std::string &input);
+
+// Lays the grid over one picture and writes it, through the desktop
+// program's own opening and saving commands on fresh state: read through
+// the format table, made a 24-bit background, composed by DrawGLine, and
+// the composite chosen by withGrid written under outputName (a name without
+// extension gets ".bmp"). Raises the program's error of the first step that
+// fails; nothing is written then. Holds the memory of this one picture.
+void processPicture(const BatchOptions &options, const std::string &input, std::string outputName);
+
+// Processes every input in turn; a failing one is reported as
+// "masume-batch: FILE: MESSAGE" and the others go on. Returns ExitOk when
+// all were written, ExitSomeFailed otherwise.
+int runBatch(const BatchOptions &options, BatchReport &report);
+
+// The whole command line after the program name: usage errors, --help, the
+// run. Progress goes to the report only when wanted.
+int batchMain(const std::vector<std::string> &args, std::ostream &out, BatchReport &report);
+
+} // namespace masume::batch

@@ -1,0 +1,25 @@
+#include "batch/BatchRun.h"
+
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace masume::batch;
+
+int main(int argc, char **argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    BatchReport report {std::cerr, {}, {}, {}};
+    // A terminal gets a progress line, redrawn in place and wiped before an
+    // error line and at the end; a pipe or a file gets the errors only.
+    if (isatty(STDERR_FILENO)) {
+        const auto wipe = [] { std::cerr << "\r\033[K" << std::flush; };
+        report.progress = [](size_t i, size_t count, const std::string &input) {
+            std::cerr << "\r\033[K" << i + 1 << "/" << count << " " << input << std::flush;
+        };
+        report.interrupt = wipe;
+        report.done = wipe;
+    }
+    return batchMain(args, std::cout, report);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "raster/Surface.h"
+
+namespace masume::bench {
+
+// A photo-like 24-bit picture of W x H: detail on every scale with less
+// contrast the finer it is, slow colour casts and a few sharp edges, so that
+// JPEG coding costs what it costs on photographs (noise would cost more,
+// flat colour less). The same for the same size on every run.
+Surface photo(int W, int H);
+
+} // namespace masume::bench

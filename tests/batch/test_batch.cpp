@@ -1,0 +1,447 @@
+// masume-batch run as a program: its pictures against the desktop chain's,
+// its reports, its exit statuses and its refusals.
+
+#include "Canvas/CanvasCore.h"
+#include "Canvas/PictureCommands.h"
+#include "Grid/GridCore.h"
+#include "batch/BatchOptions.h"
+#include "common/Error.h"
+#include "common/Messages.h"
+#include "picture/PictureFile.h"
+#include "support/Pixels.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace masume;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    std::string out, err;
+};
+
+std::string bytesOf(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A fresh folder for one test's files.
+class Folder
+{
+public:
+    Folder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "masume-batch-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~Folder() { fs::remove_all(path); }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+    fs::path path;
+};
+
+// Runs masume-batch with args, standard output and error to files (so not a
+// terminal), and waits for it.
+Outcome runBatch(const std::vector<std::string> &args)
+{
+    Folder io;
+    const std::string outName = io / "out", errName = io / "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<std::string> all {MASUME_BATCH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    Outcome run;
+    if (posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = bytesOf(outName);
+    run.err = bytesOf(errName);
+    return run;
+}
+
+// The desktop main window's answers to its opening command, as a test gives
+// them: no questions, DrawGLine of the grid window.
+class DesktopHost : public PictureCommandHost
+{
+public:
+    explicit DesktopHost(GridCore &grid)
+        : m_grid(grid)
+    {
+    }
+    bool confirmOverwrite() override { return true; }
+    void executeSaveAs() override { }
+    bool saveWithGrid() override { return true; }
+    void drawGLine() override { m_grid.DrawGLine(); }
+
+private:
+    GridCore &m_grid;
+};
+
+// What the desktop program shows and saves for a picture file: the grid
+// window set to the given settings, then the file opened through the main
+// window's opening command.
+std::array<Surface, 2> desktopComposites(const std::string &input, int32_t kind, int32_t a,
+                                         int32_t b, Colour colour)
+{
+    PictureHolder control;
+    CanvasCore canvas(control);
+    GridCore grid;
+    canvas.setGrid(&grid);
+    grid.setCanvas(&canvas);
+    canvas.FormCreate();
+    grid.FormCreate("32", "32");
+    grid.GridKind = kind;
+    grid.SizeH = a;
+    grid.SizeV = b;
+    grid.ColorLayer.setBrushColor(colour);
+
+    DesktopHost host(grid);
+    PictureCommands(canvas, host).OpenPicture1Accept(input);
+    return canvas.Compounds;
+}
+
+Surface readBack(const std::string &name)
+{
+    Surface s = makeSurface(readPicture(name));
+    s.convertTo24();
+    return s;
+}
+
+// A 37 x 29 picture of seeded random colours, so that every grid pixel and
+// every pixel between tells.
+std::string writeRandomPicture(const Folder &folder, const std::string &name, unsigned seed = 7)
+{
+    std::mt19937 rng(seed);
+    const Surface s = test::randomSurface(37, 29, PixelFormat::Rgb24, rng);
+    writeBmpFile(s, folder / name);
+    return folder / name;
+}
+
+std::string line(const std::string &file, const std::string &message)
+{
+    return "masume-batch: " + file + ": " + message + "\n";
+}
+
+const std::string bmpsuite = std::string(MASUME_FIXTURES) + "/bmpsuite";
+const std::string jpegs = std::string(MASUME_FIXTURES) + "/jpeg";
+
+} // namespace
+
+// Every kind, by name and by code, with odd sizes and a colour whose three
+// channels differ.
+TEST(BatchPictures, EveryKindMatchesTheDesktopChain)
+{
+    struct Case
+    {
+        std::string kind;
+        int32_t code;
+        std::string size;
+        int32_t a, b;
+    };
+    const std::vector<Case> cases = {
+        {"none", 0, "5x4", 5, 4},
+        {"1", 1, "5x4", 5, 4},
+        {"square", 2, "5x4", 5, 4},
+        {"diamond", 3, "9x6", 9, 6},
+        {"rows", 4, "7x5", 7, 5},
+        {"columns", 5, "$7X5", 7, 5},
+        {"hex-rows", 6, "6x7", 6, 7},
+        {"hex-columns", 7, "0x6x0x7", 6, 7},
+        {"7", 7, "1x1", 1, 1},
+        {"square", 2, "-5x-4", -5, -4},
+        {"6", 6, "2147483647x3", 2147483647, 3},
+        {"diamond", 3, "-9x6", -9, 6},
+    };
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const Colour colour = rgb(0x12, 0xAB, 0x3C);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.kind + " " + c.size);
+        const std::string output = folder / "out.bmp";
+        const Outcome run = runBatch(
+            {"--kind", c.kind, "--size", c.size, "--color", "12aB3c", "-o", output, input});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, "");
+        const auto composites = desktopComposites(input, c.code, c.a, c.b, colour);
+        std::string where;
+        EXPECT_TRUE(test::samePixels(readBack(output), composites[1], &where)) << where;
+        if (c.code >= GridKinds::Square && c.a > 0) {
+            EXPECT_FALSE(test::samePixels(composites[0], composites[1])) << "the grid shows";
+        }
+    }
+}
+
+TEST(BatchPictures, JpegOutputIsTheCoreWritersFile)
+{
+    Folder folder;
+    const std::string input = jpegs + "/rgb.jpg";
+    for (const std::string name : {"out.jpg", "OUT.JPEG"}) {
+        const Outcome run = runBatch({"--kind", "hex-rows", "--size", "16x12", "--color", "ff0000",
+                                      "-o", folder / name, input});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto composites
+            = desktopComposites(input, GridKinds::HexRows, 16, 12, rgb(255, 0, 0));
+        writeJpegFile(composites[1], folder / "expected.jpg");
+        EXPECT_TRUE(bytesOf(folder / name) == bytesOf(folder / "expected.jpg")) << name;
+    }
+}
+
+TEST(BatchPictures, WithoutGridWritesTheBackground)
+{
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const Outcome run = runBatch(
+        {"--kind", "square", "--size", "3x3", "--without-grid", "-o", folder / "plain.bmp", input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(test::samePixels(readBack(folder / "plain.bmp"), readBack(input)));
+}
+
+// The saving rules of the desktop program: no extension gets ".bmp", any
+// other extension BMP content under exactly that name.
+TEST(BatchPictures, OutputNamesFollowTheSavingRules)
+{
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    ASSERT_EQ(runBatch({"-o", folder / "noext", input}).status, 0);
+    EXPECT_FALSE(fs::exists(folder / "noext"));
+    EXPECT_EQ(bytesOf(folder / "noext.bmp"), bytesOf(input));
+    ASSERT_EQ(runBatch({"-o", folder / "odd.png", input}).status, 0);
+    EXPECT_EQ(bytesOf(folder / "odd.png"), bytesOf(input));
+}
+
+TEST(BatchFailures, EachFailingFileIsReportedAndTheOthersWritten)
+{
+    Folder folder;
+    const std::string good1 = writeRandomPicture(folder, "good1.bmp", 1);
+    const std::string good2 = writeRandomPicture(folder, "good2.bmp", 2);
+    const std::string missing = folder / "missing.bmp";
+    const std::string png = folder / "picture.png";
+    std::ofstream(png) << "not read";
+    const std::string bad = bmpsuite + "/b/badplanes.bmp";
+    const std::string out = folder / "new/out"; // made by the run
+
+    const Outcome run
+        = runBatch({"--kind", "square", "--out-dir", out, good1, missing, png, bad, good2});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              line(missing, formatMessage(msg::CannotOpen, {missing}))
+                  + line(png, formatMessage(msg::UnknownExtension, {"png"}))
+                  + line(bad, msg::BitmapInvalid));
+    EXPECT_TRUE(fs::exists(fs::path(out) / "good1.bmp"));
+    EXPECT_TRUE(fs::exists(fs::path(out) / "good2.bmp"));
+    EXPECT_FALSE(fs::exists(fs::path(out) / "badplanes.bmp"));
+    EXPECT_FALSE(fs::exists(fs::path(out) / "missing.bmp"));
+}
+
+// A size of 0 fails in the grid routine, before anything is written.
+TEST(BatchFailures, ZeroSizeFailsThatFile)
+{
+    struct Case
+    {
+        std::string size, message;
+    };
+    for (const Case &c : {Case {"0x32", msg::ZeroDivide}, Case {"32x0", msg::ZeroDivide}}) {
+        Folder folder;
+        const std::string input = writeRandomPicture(folder, "in.bmp");
+        for (const std::string kind :
+             {"square", "diamond", "rows", "columns", "hex-rows", "hex-columns"}) {
+            SCOPED_TRACE(kind + " " + c.size);
+            const Outcome run
+                = runBatch({"--kind", kind, "--size", c.size, "-o", folder / "out.bmp", input});
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, line(input, c.message));
+            EXPECT_FALSE(fs::exists(folder / "out.bmp"));
+        }
+    }
+    // Without a drawing kind nothing divides.
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    EXPECT_EQ(runBatch({"--size", "0x0", "-o", folder / "out.bmp", input}).status, 0);
+}
+
+TEST(BatchFailures, AnExistingOutputIsReplacedButNeverAnInput)
+{
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const std::string other = writeRandomPicture(folder, "other.bmp", 3);
+    const std::string before = bytesOf(input);
+
+    // Into the input's own folder: refused for each input, nothing changed.
+    Outcome run = runBatch({"--kind", "square", "--out-dir", folder.path.string(), input});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("masume-batch: " + input + ": "), std::string::npos) << run.err;
+    EXPECT_EQ(bytesOf(input), before);
+
+    // An input that a later input's output would replace stays too.
+    fs::create_directory(folder / "out");
+    const std::string inOut = writeRandomPicture(folder, "out/other.bmp", 4);
+    const std::string inOutBefore = bytesOf(inOut);
+    run = runBatch({"--kind", "square", "--out-dir", folder / "out", other, inOut});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(bytesOf(inOut), inOutBefore);
+
+    // Two inputs of the same name: the first is written, the second refused.
+    fs::create_directory(folder / "sub");
+    writeRandomPicture(folder, "sub/in.bmp", 5);
+    fs::create_directory(folder / "dest");
+    std::ofstream(folder / "dest/in.bmp") << "old";
+    run = runBatch({"--out-dir", folder / "dest", input, folder / "sub/in.bmp"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(bytesOf(folder / "dest/in.bmp"), before) << "replaced by the first input";
+    EXPECT_NE(run.err.find(folder / "sub/in.bmp"), std::string::npos);
+
+    // Named explicitly, the input is replaced.
+    run = runBatch({"--kind", "square", "-o", input, input});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(bytesOf(input), before);
+}
+
+// Standard error on a terminal gets the progress line, wiped before an
+// error line and at the end.
+TEST(BatchProgress, ShownOnATerminalOnly)
+{
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+    std::vector<std::string> all {MASUME_BATCH, "--out-dir", folder / "out", input,
+                                  folder / "gone.bmp"};
+    std::vector<char *> argv;
+    for (std::string &a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    fs::create_directory(folder / "out");
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+
+    std::string shown;
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, size_t(n));
+    close(master);
+    // The terminal shows a line end as "\r\n".
+    for (size_t at; (at = shown.find("\r\n")) != std::string::npos;)
+        shown.erase(at, 1);
+    const std::string wipe = "\r\033[K";
+    EXPECT_EQ(shown,
+              wipe + "1/2 " + input + wipe + "2/2 " + folder / "gone.bmp" + wipe
+                  + line(folder / "gone.bmp", formatMessage(msg::CannotOpen, {folder / "gone.bmp"}))
+                  + wipe);
+}
+
+TEST(BatchArguments, UnusableArgumentsExitWithTheUsage)
+{
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const std::string out = folder / "out.bmp";
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"-o", out},
+        {input},
+        {"--bogus", "-o", out, input},
+        {"--kind", "hexagon", "-o", out, input},
+        {"--kind", "8", "-o", out, input},
+        {"--size", "32", "-o", out, input},
+        {"--size", "32x", "-o", out, input},
+        {"--size", "99999999999x1", "-o", out, input},
+        {"--color", "12345", "-o", out, input},
+        {"--color", "12345g", "-o", out, input},
+        {"-o", out, "--out-dir", folder.path.string(), input},
+        {"-o", out, input, input},
+        {"-o", out, "-o", out, input},
+        {input, "-o"},
+    };
+    for (const auto &args : cases) {
+        std::string shown;
+        for (const auto &a : args)
+            shown += a + " ";
+        SCOPED_TRACE(shown);
+        const Outcome run = runBatch(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(batch::usageLine()), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+    const Outcome help = runBatch({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, batch::usageHelp());
+    EXPECT_EQ(help.err, "");
+}
+
+TEST(BatchArguments, OptionValues)
+{
+    using Size = std::optional<std::pair<int32_t, int32_t>>;
+    struct Case
+    {
+        std::string text;
+        Size size;
+    };
+    const std::vector<Case> sizes = {
+        {"32x32", std::pair {32, 32}},
+        {" 7X-3", std::pair {7, -3}},
+        {"0x20x0x10", std::pair {32, 16}},
+        {"$ffx1", std::pair {255, 1}},
+        {"x10x10", std::pair {16, 10}},
+        {"2147483647x-2147483648", std::pair {2147483647, int32_t(-2147483647 - 1)}},
+        {"0xffffffffx1", std::pair {-1, 1}},
+        {"1x2x3", std::nullopt},
+        {"x", std::nullopt},
+        {"1.5x2", std::nullopt},
+        {"2147483648x1", std::nullopt},
+    };
+    for (const Case &c : sizes)
+        EXPECT_EQ(batch::parseSize(c.text), c.size) << c.text;
+
+    EXPECT_EQ(batch::parseColour("FF8000"), rgb(255, 128, 0));
+    EXPECT_EQ(batch::parseColour("00ff00"), rgb(0, 255, 0));
+    EXPECT_EQ(batch::parseColour("0x1234"), std::nullopt);
+    EXPECT_EQ(batch::parseKind("hex-columns"), GridKinds::HexColumns);
+    EXPECT_EQ(batch::parseKind("Square"), std::nullopt);
+
+    // "--name=value", options after the inputs, and "--" before an input
+    // that starts with "-".
+    const auto parsed = batch::parseArguments(
+        {"--kind=diamond", "a.bmp", "--size=3x4", "--out-dir", "d", "--", "-b.bmp", "-o"});
+    ASSERT_TRUE(std::holds_alternative<batch::BatchOptions>(parsed));
+    const auto &o = std::get<batch::BatchOptions>(parsed);
+    EXPECT_EQ(o.kind, GridKinds::Diamond);
+    EXPECT_EQ(o.sizeH, 3);
+    EXPECT_EQ(o.sizeV, 4);
+    EXPECT_EQ(o.inputs, (std::vector<std::string> {"a.bmp", "-b.bmp", "-o"}));
+}
