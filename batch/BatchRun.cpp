@@ -1,9 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "Canvas/CanvasCore.h"
-#include "Canvas/PictureCommands.h"
-#include "Canvas/PictureControl.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "common/NumberConversion.h"
@@ -17,27 +14,6 @@ namespace masume::batch {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The desktop windows' answers, fixed for a batch: replace existing files
-// without asking, never a dialog, the composite chosen once for the run.
-class BatchHost : public PictureCommandHost
-{
-public:
-    BatchHost(GridCore &grid, bool withGrid)
-        : m_grid(grid)
-        , m_withGrid(withGrid)
-    {
-    }
-    bool confirmOverwrite() override { return true; }
-    // Unreachable while confirmOverwrite answers OK.
-    void executeSaveAs() override { }
-    bool saveWithGrid() override { return m_withGrid; }
-    void drawGLine() override { m_grid.DrawGLine(); }
-
-private:
-    GridCore &m_grid;
-    bool m_withGrid;
-};
 
 // Whether two names lead to the same existing file.
 bool sameFile(const std::string &a, const std::string &b)
@@ -66,20 +42,14 @@ std::string outputNameFor(const BatchOptions &options, const std::string &input)
 
 void processPicture(const BatchOptions &options, const std::string &input, std::string outputName)
 {
-    PictureHolder control;
-    CanvasCore canvas(control);
-    GridCore grid;
-    canvas.setGrid(&grid);
-    grid.setCanvas(&canvas);
-    canvas.FormCreate();
-    grid.FormCreate(intToStr(options.sizeH), intToStr(options.sizeV));
-    grid.GridKind = options.kind;
-    grid.ColorLayer.setBrushColor(options.colour);
+    WindowlessChain chain(intToStr(options.sizeH), intToStr(options.sizeV));
+    chain.grid.GridKind = options.kind;
+    chain.grid.ColorLayer.setBrushColor(options.colour);
 
-    BatchHost host(grid, options.withGrid);
-    PictureCommands commands(canvas, host);
+    UnattendedHost host(chain.grid, options.withGrid);
+    PictureCommands commands(chain.canvas, host);
     commands.OpenPicture1Accept(input);
-    canvas.PictureFileName = std::move(outputName);
+    chain.canvas.PictureFileName = std::move(outputName);
     commands.SavePicture1Execute();
 }
 

@@ -1,9 +1,9 @@
 // The redraw chain on a 6000 x 4000 picture against a memcpy of the same
 // 24-bit pixels.
 
+#include "Canvas/WindowlessChain.h"
 #include "bench/Figures.h"
-#include "Canvas/CanvasCore.h"
-#include "Grid/GridCore.h"
+#include "bench/Photo.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,39 +18,11 @@ namespace {
 constexpr int W = 6000;
 constexpr int H = 4000;
 
-Surface photo(int w, int h)
-{
-    Surface s(w, h, PixelFormat::Rgb24);
-    std::mt19937 rng(1);
-    for (int y = 0; y < h; ++y) {
-        uint8_t *row = s.scanLine(y);
-        for (int x = 0; x < w * 3; ++x)
-            row[x] = uint8_t(rng());
-    }
-    return s;
-}
-
 // Both windows' halves with a picture opened and a mask holding lines every
 // 32 pixels in both directions.
-struct Setup
+struct Setup : WindowlessChain
 {
-    PictureHolder view;
-    CanvasCore canvas {view};
-    GridCore grid;
-
-    Setup()
-    {
-        canvas.FormCreate();
-        grid.setCanvas(&canvas);
-        canvas.setGrid(&grid);
-        grid.FormCreate("32", "32");
-        canvas.Layers[0] = photo(W, H);
-        view.setWidth(W);
-        view.setHeight(H);
-        for (Surface *s : {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
-            s->setSize(W, H);
-        grid.DrawGLine();
-    }
+    Setup() { open(bench::noisePicture(W, H)); }
 
     void drawSquareLikeMask()
     {

@@ -3,9 +3,9 @@
 // draws there, hexagons in rows of 1 x 1 (about 9.2 million cells), each
 // against a memcpy of the same 24-bit picture.
 
-#include "Canvas/CanvasCore.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "bench/Figures.h"
+#include "bench/Photo.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,34 +21,9 @@ constexpr int W = 4000;
 constexpr int H = 3000;
 
 // Both windows' halves with a photo-like picture opened.
-struct GridSetup
+struct GridSetup : WindowlessChain
 {
-    PictureHolder view;
-    CanvasCore canvas {view};
-    GridCore grid;
-
-    GridSetup()
-    {
-        canvas.FormCreate();
-        grid.setCanvas(&canvas);
-        canvas.setGrid(&grid);
-        grid.FormCreate("32", "32");
-        Surface picture(W, H, PixelFormat::Rgb24);
-        std::mt19937 rng(1);
-        for (int y = 0; y < H; ++y) {
-            uint8_t *row = picture.scanLine(y);
-            for (int x = 0; x < W * 3; ++x)
-                row[x] = uint8_t(rng());
-        }
-        canvas.Layers[0] = picture;
-        view.setWidth(W);
-        view.setHeight(H);
-        view.resizePicture(W, H);
-        for (Surface *s :
-             {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
-            s->setSize(W, H);
-        grid.DrawGLine();
-    }
+    GridSetup() { open(bench::noisePicture(W, H)); }
 };
 
 GridSetup &setup()

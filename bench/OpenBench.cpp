@@ -2,8 +2,7 @@
 // the composed view (grid kind 0, as at start), against our bare decode of
 // the same file: readPicture and makeSurface.
 
-#include "Canvas/PictureCommands.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "bench/Figures.h"
 #include "picture/PictureFile.h"
 
@@ -57,35 +56,13 @@ struct Removal
     }
 };
 
-// The windows' halves as the program sets them up, with no questions.
-class Host final : public PictureCommandHost
-{
-public:
-    explicit Host(GridCore &grid)
-        : m_grid(grid)
-    {
-    }
-    bool confirmOverwrite() override { return true; }
-    void executeSaveAs() override { }
-    bool saveWithGrid() override { return true; }
-    void drawGLine() override { m_grid.DrawGLine(); }
-
-private:
-    GridCore &m_grid;
-};
-
 void BM_OpenPicture(benchmark::State &state)
 {
     static Removal removal;
-    PictureHolder view;
-    CanvasCore canvas(view);
-    GridCore grid;
-    Host host(grid);
-    PictureCommands commands(canvas, host);
-    canvas.FormCreate();
-    grid.setCanvas(&canvas);
-    canvas.setGrid(&grid);
-    grid.FormCreate("32", "32");
+    WindowlessChain chain;
+    UnattendedHost host(chain.grid);
+    PictureCommands commands(chain.canvas, host);
+    const PictureHolder &view = chain.view;
     const std::string &file = photoFile();
     for (auto _ : state) {
         commands.OpenPicture1Accept(file);

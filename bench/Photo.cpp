@@ -73,4 +73,16 @@ Surface photo(int W, int H)
     return s;
 }
 
+Surface noisePicture(int W, int H)
+{
+    Surface s(W, H, PixelFormat::Rgb24);
+    std::mt19937 rng(1);
+    for (int y = 0; y < H; ++y) {
+        uint8_t *row = s.scanLine(y);
+        for (int x = 0; x < W * 3; ++x)
+            row[x] = uint8_t(rng());
+    }
+    return s;
+}
+
 } // namespace masume::bench

@@ -10,4 +10,8 @@ namespace masume::bench {
 // flat colour less). The same for the same size on every run.
 Surface photo(int W, int H);
 
+// A 24-bit picture of W x H of seeded random bytes: no run of equal pixels
+// for the surfaces to take a short cut on.
+Surface noisePicture(int W, int H);
+
 } // namespace masume::bench

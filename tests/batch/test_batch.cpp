@@ -1,9 +1,7 @@
 // masume-batch run as a program: its pictures against the desktop chain's,
 // its reports, its exit statuses and its refusals.
 
-#include "Canvas/CanvasCore.h"
-#include "Canvas/PictureCommands.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "batch/BatchOptions.h"
 #include "common/Error.h"
 #include "common/Messages.h"
@@ -83,45 +81,20 @@ Outcome runBatch(const std::vector<std::string> &args)
     return run;
 }
 
-// The desktop main window's answers to its opening command, as a test gives
-// them: no questions, DrawGLine of the grid window.
-class DesktopHost : public PictureCommandHost
-{
-public:
-    explicit DesktopHost(GridCore &grid)
-        : m_grid(grid)
-    {
-    }
-    bool confirmOverwrite() override { return true; }
-    void executeSaveAs() override { }
-    bool saveWithGrid() override { return true; }
-    void drawGLine() override { m_grid.DrawGLine(); }
-
-private:
-    GridCore &m_grid;
-};
-
 // What the desktop program shows and saves for a picture file: the grid
 // window set to the given settings, then the file opened through the main
 // window's opening command.
 std::array<Surface, 2> desktopComposites(const std::string &input, int32_t kind, int32_t a,
                                          int32_t b, Colour colour)
 {
-    PictureHolder control;
-    CanvasCore canvas(control);
-    GridCore grid;
-    canvas.setGrid(&grid);
-    grid.setCanvas(&canvas);
-    canvas.FormCreate();
-    grid.FormCreate("32", "32");
-    grid.GridKind = kind;
-    grid.SizeH = a;
-    grid.SizeV = b;
-    grid.ColorLayer.setBrushColor(colour);
-
-    DesktopHost host(grid);
-    PictureCommands(canvas, host).OpenPicture1Accept(input);
-    return canvas.Compounds;
+    WindowlessChain chain;
+    chain.grid.GridKind = kind;
+    chain.grid.SizeH = a;
+    chain.grid.SizeV = b;
+    chain.grid.ColorLayer.setBrushColor(colour);
+    UnattendedHost host(chain.grid);
+    PictureCommands(chain.canvas, host).OpenPicture1Accept(input);
+    return chain.canvas.Compounds;
 }
 
 Surface readBack(const std::string &name)

@@ -1,5 +1,4 @@
-#include "Canvas/CanvasCore.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -12,42 +11,9 @@ using masume::test::samePixels;
 
 namespace {
 
-// Both windows' halves, set up in the program's order: main window first.
-struct Chain
+// Both windows' halves, with lines drawn on the mask by hand.
+struct Chain : WindowlessChain
 {
-    PictureHolder view;
-    CanvasCore canvas {view};
-    GridCore grid;
-
-    Chain()
-    {
-        canvas.FormCreate();
-        grid.setCanvas(&canvas);
-        canvas.setGrid(&grid);
-        grid.FormCreate("32", "32");
-    }
-
-    // A picture taken as the background, every surface brought to its size,
-    // then the chain from the mask on, as opening a file does.
-    void open(const Surface &picture)
-    {
-        canvas.Layers[0].assign(picture);
-        canvas.Layers[0].convertTo24();
-        const int w = picture.width(), h = picture.height();
-        view.setWidth(w);
-        view.setHeight(h);
-        view.resizePicture(w, h);
-        for (Surface &c : canvas.Compounds) {
-            c.setWidth(w);
-            c.setHeight(h);
-        }
-        grid.GridMask.setWidth(w);
-        grid.GridMask.setHeight(h);
-        grid.ColorLayer.setWidth(w);
-        grid.ColorLayer.setHeight(h);
-        grid.DrawGLine();
-    }
-
     // Lines on the mask as a grid routine would draw them, then the colour
     // chain.
     void drawCross(Colour colour)

@@ -1,8 +1,7 @@
 // The grid routines as the grid window calls them: through DrawGLine, on the
 // mask, with the failure state of a size of 0.
 
-#include "Canvas/CanvasCore.h"
-#include "Grid/GridCore.h"
+#include "Canvas/WindowlessChain.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "grid/Recorder.h"
@@ -49,32 +48,13 @@ struct FakeCanvas : CanvasLink
     void CompoundLayer() override { ++compositions; }
 };
 
-// Both windows' halves with a picture opened, as in the program.
-struct Chain
+// Both windows' halves with a picture of seeded random colours opened.
+struct Chain : WindowlessChain
 {
-    PictureHolder view;
-    CanvasCore canvas {view};
-    GridCore grid;
-
-    Chain()
-    {
-        canvas.FormCreate();
-        grid.setCanvas(&canvas);
-        canvas.setGrid(&grid);
-        grid.FormCreate("32", "32");
-    }
-
     void open(int w, int h)
     {
         std::mt19937 rng(w * 31 + h);
-        canvas.Layers[0] = randomSurface(w, h, PixelFormat::Rgb24, rng);
-        view.setWidth(w);
-        view.setHeight(h);
-        view.resizePicture(w, h);
-        for (Surface *s :
-             {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
-            s->setSize(w, h);
-        grid.DrawGLine();
+        WindowlessChain::open(randomSurface(w, h, PixelFormat::Rgb24, rng));
     }
 };
 
