@@ -6,6 +6,7 @@
 // masume-batch works on one thread; a second figure runs the pipe pinned
 // to one core (taskset), so that both sides have the same processor.
 
+#include "bench/Baselines.h"
 #include "bench/Figures.h"
 #include "bench/Photo.h"
 #include "picture/PictureFile.h"
@@ -28,16 +29,11 @@ constexpr int Files = 20;
 // is a copy of another.
 struct Inputs
 {
-    std::filesystem::path dir;
+    bench::TempFolder dir;
     std::string names; // quoted, separated by blanks
 
     Inputs()
     {
-        std::string pattern
-            = (std::filesystem::temp_directory_path() / "masume-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        dir = pattern;
         std::filesystem::create_directory(dir / "ours");
         std::filesystem::create_directory(dir / "theirs");
         const Surface big = bench::photo(3000 + Files * 40, 2000);
@@ -45,15 +41,10 @@ struct Inputs
             Surface crop(3000, 2000, PixelFormat::Rgb24);
             for (int y = 0; y < 2000; ++y)
                 std::copy_n(big.constScanLine(y) + 3 * 40 * i, 3 * 3000, crop.scanLine(y));
-            const std::string name = (dir / ("photo" + std::to_string(i) + ".jpg")).string();
+            const std::string name = dir / ("photo" + std::to_string(i) + ".jpg");
             writeJpegFile(crop, name);
             names += " '" + name + "'";
         }
-    }
-    ~Inputs()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
 };
 
@@ -74,15 +65,14 @@ void BM_BatchSquare(benchmark::State &state)
 {
     const Inputs &f = inputs();
     run(state,
-        std::string(MASUME_BATCH) + " --kind square --out-dir '" + (f.dir / "ours").string() + "'"
-            + f.names);
+        std::string(MASUME_BATCH) + " --kind square --out-dir '" + f.dir / "ours" + "'" + f.names);
 }
 BENCHMARK(BM_BatchSquare)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5);
 
 std::string pipeLoop(const Inputs &f, const std::string &prefix)
 {
     return "for f in" + f.names + "; do " + prefix + "djpeg -dct float \"$f\" | " + prefix
-        + "cjpeg -quality 90 -dct float > '" + (f.dir / "theirs").string()
+        + "cjpeg -quality 90 -dct float > '" + f.dir / "theirs"
         + "'/\"$(basename \"$f\")\" || exit 1; done";
 }
 

@@ -4,13 +4,12 @@
 // against a memcpy of the same 24-bit picture.
 
 #include "Canvas/WindowlessChain.h"
+#include "bench/Baselines.h"
 #include "bench/Figures.h"
 #include "bench/Photo.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-#include <memory>
 #include <random>
 
 using namespace masume;
@@ -34,15 +33,7 @@ GridSetup &setup()
 
 void BM_Memcpy24_4000x3000(benchmark::State &state)
 {
-    const size_t bytes = size_t(Surface::rowBytes(W, PixelFormat::Rgb24)) * H;
-    std::unique_ptr<uint8_t[]> from(new uint8_t[bytes]), to(new uint8_t[bytes]);
-    std::memset(from.get(), 0x5A, bytes);
-    std::memset(to.get(), 0, bytes);
-    for (auto _ : state) {
-        std::memcpy(to.get(), from.get(), bytes);
-        benchmark::DoNotOptimize(to.get());
-        benchmark::ClobberMemory();
-    }
+    bench::timeMemcpy24(state, W, H);
 }
 BENCHMARK(BM_Memcpy24_4000x3000)->Unit(benchmark::kMillisecond);
 

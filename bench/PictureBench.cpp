@@ -7,6 +7,7 @@
 // figure runs the pipe pinned to one core (taskset), so that both sides do
 // the same work with the same processor.
 
+#include "bench/Baselines.h"
 #include "bench/Figures.h"
 #include "bench/Photo.h"
 #include "picture/PictureFile.h"
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace masume;
@@ -30,26 +30,10 @@ constexpr int H = 4000;
 // that is removed at exit.
 struct Files
 {
-    std::filesystem::path dir;
-    std::string input, ours, theirs;
+    bench::TempFolder dir;
+    std::string input = dir / "photo.jpg", ours = dir / "ours.jpg", theirs = dir / "theirs.jpg";
 
-    Files()
-    {
-        std::string pattern
-            = (std::filesystem::temp_directory_path() / "masume-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        dir = pattern;
-        input = (dir / "photo.jpg").string();
-        ours = (dir / "ours.jpg").string();
-        theirs = (dir / "theirs.jpg").string();
-        writeJpegFile(bench::photo(W, H), input);
-    }
-    ~Files()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
+    Files() { writeJpegFile(bench::photo(W, H), input); }
 };
 
 Files &files()

@@ -1,0 +1,39 @@
+#include "bench/Baselines.h"
+
+#include "raster/Surface.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace masume::bench {
+
+void timeMemcpy24(benchmark::State &state, int W, int H)
+{
+    const size_t bytes = size_t(Surface::rowBytes(W, PixelFormat::Rgb24)) * H;
+    std::unique_ptr<uint8_t[]> from(new uint8_t[bytes]), to(new uint8_t[bytes]);
+    std::memset(from.get(), 0x5A, bytes);
+    std::memset(to.get(), 0, bytes);
+    for (auto _ : state) {
+        std::memcpy(to.get(), from.get(), bytes);
+        benchmark::DoNotOptimize(to.get());
+        benchmark::ClobberMemory();
+    }
+}
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "masume-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        std::abort();
+    m_path = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+} // namespace masume::bench

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+namespace masume::bench {
+
+// The baseline of the picture benchmarks: a memcpy of the 24-bit pixels of
+// a W x H picture (rows padded to 4 bytes, as the surfaces hold them) from
+// one buffer to another, both touched before timing.
+void timeMemcpy24(benchmark::State &state, int W, int H);
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds at destruction; aborts when none can be made.
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+    const std::filesystem::path &path() const { return m_path; }
+    std::string operator/(const std::string &name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace masume::bench
