@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <random>
 
 using namespace masume;
 

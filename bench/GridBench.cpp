@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <random>
 
 using namespace masume;
 
