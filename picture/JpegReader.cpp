@@ -3,15 +3,22 @@
 
 #include <jerror.h>
 
+#include <algorithm>
+
 namespace masume {
 
 namespace {
 
 // A progressive file may hold any number of scans, and each one costs a
-// pass over the whole picture even when it holds almost no data: a small
-// file could keep the decoder busy for minutes. No encoder writes more than
-// a few dozen; beyond this many the file counts as damaged.
-constexpr int MaxScans = 500;
+// pass over the whole picture even when it holds almost no data: a few
+// kilobytes of scan headers could keep the decoder busy for minutes. No
+// encoder writes more than a few dozen. So a file counts as damaged beyond
+// MaxScans scans, or once its scans would pass over more than
+// ScanPixelBudget pixels in all (a second or two of decoding), though any
+// picture may have MinScans.
+constexpr long long MaxScans = 500;
+constexpr long long MinScans = 32;
+constexpr long long ScanPixelBudget = 2'000'000'000;
 
 // The colours of the quantised output for displays of 8 or fewer bits.
 constexpr int PaletteColours = 236;
@@ -62,7 +69,10 @@ struct Decoder
 void watchScans(j_common_ptr object)
 {
     auto *cinfo = reinterpret_cast<j_decompress_ptr>(object);
-    if (cinfo->input_scan_number > MaxScans)
+    const long long pixels = static_cast<long long>(cinfo->image_width) * cinfo->image_height;
+    const long long allowed
+        = std::clamp(pixels > 0 ? ScanPixelBudget / pixels : MaxScans, MinScans, MaxScans);
+    if (cinfo->input_scan_number > allowed)
         ERREXIT(cinfo, JERR_BAD_PROGRESSION);
 }
 
@@ -106,9 +116,10 @@ void decodeRows(void *context)
     Decoder &d = *static_cast<Decoder *>(context);
     j_decompress_ptr cinfo = &d.cinfo;
     jpeg_start_decompress(cinfo);
-    // The memory source never suspends, so every call yields rows (a
-    // truncated file gives grey ones); a call yielding none would be a
-    // library fault, which jpeg_finish_decompress then reports.
+    // The memory source never suspends, so every call yields rows (where a
+    // truncated file has no data, the library makes them up with a
+    // warning); a call yielding none would be a library fault, which
+    // jpeg_finish_decompress then reports.
     while (cinfo->output_scanline < cinfo->output_height) {
         const JDIMENSION y = cinfo->output_scanline;
         if (d.output == Output::Direct) {

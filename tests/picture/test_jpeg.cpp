@@ -179,27 +179,49 @@ TEST(JpegReader, HugeFramesAreRefusedBeforeDecoding)
     setPicturePixelLimit(0);
 }
 
-TEST(JpegReader, EndlessScansAreAnError)
+// Every scan of a progressive file costs a pass over the whole picture, even
+// one without data: a small file that repeats its last scan, or that claims
+// a larger frame than its data fill, could take minutes. A file may have 500
+// scans, and fewer when its scans would pass over more than 2e9 pixels in all
+// (at 4000 x 2500 pixels, 200 scans).
+TEST(JpegReader, ScansBeyondTheLimitAreAnError)
 {
-    // A progressive file whose last scan is repeated: each repeat costs a
-    // pass over the picture, so a few kilobytes could take minutes.
-    std::vector<uint8_t> file = fileBytes(JpegFixtures + "/jpg-progressive.jpg");
+    const std::vector<uint8_t> file = fileBytes(JpegFixtures + "/jpg-progressive.jpg");
     ASSERT_GT(file.size(), 4u);
     size_t lastScan = 0;
+    int scans = 0;
     for (size_t i = 0; i + 1 < file.size(); ++i)
-        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) {
             lastScan = i;
+            ++scans;
+        }
+    ASSERT_EQ(scans, 10);
     const std::vector<uint8_t> scan(file.begin() + ptrdiff_t(lastScan), file.end() - 2);
-    const auto repeated = [&](int times) {
+    const auto withScans = [&](int w, int h, int total) {
         std::vector<uint8_t> many(file.begin(), file.end() - 2);
-        for (int i = 0; i < times; ++i)
+        for (int i = scans; i < total; ++i)
             many.insert(many.end(), scan.begin(), scan.end());
         many.insert(many.end(), {0xFF, 0xD9});
-        return readPictureBytes(PictureKind::Jpeg, many);
+        return readPictureBytes(PictureKind::Jpeg, withFrameSize(many, w, h));
     };
-    // 10 scans of the file and 480 repeats are within the limit of 500.
-    EXPECT_EQ(makeSurface(repeated(480)).width(), 32);
-    EXPECT_EQ(errorOf([&] { makeSurface(repeated(600)); }), jpegError(JERR_BAD_PROGRESSION));
+    const struct
+    {
+        int width, height, scans;
+        bool decodes;
+    } cases[] = {
+        {32, 32, 500, true},
+        {32, 32, 501, false},
+        {4000, 2500, 200, true},
+        {4000, 2500, 201, false},
+    };
+    for (const auto &c : cases) {
+        Surface s;
+        const std::string error
+            = errorOf([&] { s = makeSurface(withScans(c.width, c.height, c.scans)); });
+        EXPECT_EQ(error, c.decodes ? "" : jpegError(JERR_BAD_PROGRESSION))
+            << c.width << "x" << c.height << ", " << c.scans << " scans";
+        EXPECT_EQ(s.width(), c.decodes ? c.width : 0);
+    }
 }
 
 // The writer's file is byte for byte what libjpeg-turbo's cjpeg writes for
