@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,58 @@ TEST(FileWriting, FilesThatCannotBeCreated)
                 << ext;
     EXPECT_EQ(dir.names(), (std::vector<std::string> {"folder.bmp", "plain"}));
     EXPECT_EQ(fileBytes(dir.file("plain")), OldContent);
+}
+
+// A folder the user may not write in, and a write-protected file in a
+// folder they may: neither file is replaced, and nothing is left beside
+// them. Permissions do not stop root, so there the saves run in a child that
+// gives up root for the user "nobody" (65534).
+TEST(FileWriting, ProtectedFoldersAndFilesStayAsTheyWere)
+{
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const std::string locked = dir.file("locked"), open = dir.file("open");
+    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(open.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0); // whatever the umask
+    for (const auto &[ext, write] : Writers) {
+        const std::string inLocked = locked + "/old." + ext, inOpen = open + "/old." + ext;
+        writeBytes(inLocked, OldContent);
+        writeBytes(inOpen, OldContent);
+        ASSERT_EQ(::chmod(inOpen.c_str(), 0444), 0);
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(77);
+        int wrong = 0;
+        for (const auto &[ext, write] : Writers)
+            for (const std::string &name :
+                 {locked + "/old." + ext, locked + "/new." + ext, open + "/old." + ext})
+                wrong += errorOf([&] { write(Surface(4, 4), name); })
+                    != "ファイル " + name + " を作成できません";
+        ::_exit(wrong);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(locked.c_str(), 0755); // so that the folder can be removed
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "cannot give up root";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "saves with a wrong or no error";
+    for (const std::string &folder : {locked, open}) {
+        std::vector<std::string> names;
+        for (const auto &e : fs::directory_iterator(folder))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string> {"old.bmp", "old.jpg"})) << folder;
+        for (const auto &[ext, write] : Writers)
+            EXPECT_EQ(fileBytes(folder + "/old." + ext), OldContent) << folder << " " << ext;
+    }
 }
 
 // A file-size limit cuts the write short: the error, the old file byte for
