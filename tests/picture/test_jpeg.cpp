@@ -229,7 +229,8 @@ TEST(JpegReader, ScansBeyondTheLimitAreAnError)
 TEST(JpegWriter, WritesWhatCjpegWrites)
 {
     TempDir dir;
-    for (const auto &[w, h] : std::vector<std::pair<int, int>> {{1, 1}, {17, 9}, {227, 149}}) {
+    for (const auto &[w, h] :
+         std::vector<std::pair<int, int>> {{1, 1}, {17, 9}, {48, 32}, {227, 149}}) {
         const Surface s = photoLike(w, h, unsigned(w));
         writeJpegFile(s, dir.file("ours.jpg"));
         writePpm(s, dir.file("in.ppm"));
