@@ -37,15 +37,22 @@ void SurfaceWriter::rowInto(const Surface &s, int y, uint8_t *out)
         rows::fill(out, s.m_width, bpp, value);
         return;
     }
+    baseRowInto(s, y, out);
+    const Surface::Pending &p = *s.m_pending;
+    rows::combineMono(p.op, out, p.mono.get() + ptrdiff_t(y) * s.m_width, s.m_width);
+}
+
+void SurfaceWriter::baseRowInto(const Surface &s, int y, uint8_t *out)
+{
     const Surface::Pending &p = *s.m_pending;
     if (p.base) {
-        std::memcpy(out, p.base.get() + ptrdiff_t(y) * s.stride(), bytes);
-    } else {
-        uint8_t value[3];
-        s.colourBytes(p.baseColour, value);
-        rows::fill(out, s.m_width, bpp, value);
+        std::memcpy(out, p.base.get() + ptrdiff_t(y) * s.stride(),
+                    size_t(s.m_width) * size_t(s.bytesPerPixel()));
+        return;
     }
-    rows::combineMono(p.op, out, p.mono.get() + ptrdiff_t(y) * s.m_width, s.m_width);
+    uint8_t value[3];
+    s.colourBytes(p.baseColour, value);
+    rows::fill(out, s.m_width, s.bytesPerPixel(), value);
 }
 
 const uint8_t *SurfaceWriter::row(const Surface &s, int y, uint8_t *scratch)
@@ -101,24 +108,39 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
 
     // A recorded 1-bit blit onto a solid colour as the source has just two
     // colours, chosen per pixel by its mask: no source row is built.
-    const bool srcSelect = src.m_pending && !src.m_pending->base && dst.m_format == PixelFormat::Rgb24;
+    const bool srcSelect
+        = src.m_pending && !src.m_pending->base && dst.m_format == PixelFormat::Rgb24;
     uint8_t v0[3], v1[3];
+    rows::PixelMap m0 {}, m1 {};
     if (srcSelect) {
         const Surface::Pending &p = *src.m_pending;
         src.colourBytes(rows::combineColours(p.op, Black, p.baseColour), v0);
         src.colourBytes(rows::combineColours(p.op, White, p.baseColour), v1);
+        m0 = rows::mapOf(op, v0);
+        m1 = rows::mapOf(op, v1);
+    }
+    // When the old content is itself a recorded blit of the same mask (the
+    // composite: mask onto the background, then the colour layer made with
+    // that mask), both maps are chained and the mask is read once per row.
+    const bool sameMask = fresh && srcSelect && old.m_pending
+        && old.m_pending->mono == src.m_pending->mono && old.m_width == src.m_width;
+    if (sameMask) {
+        static const uint8_t black[3] = {0, 0, 0}, white[3] = {0xFF, 0xFF, 0xFF};
+        m0 = rows::chain(rows::mapOf(old.m_pending->op, black), m0);
+        m1 = rows::chain(rows::mapOf(old.m_pending->op, white), m1);
     }
 
     for (int y = 0; y < h; ++y) {
         uint8_t *out = dst.m_pixels.get() + y * ds;
-        if (fresh) {
+        if (sameMask)
+            baseRowInto(old, y, out);
+        else if (fresh)
             rowInto(old, y, out);
-            if (ds > used)
-                std::memset(out + used, 0, size_t(ds - used));
-        }
+        if (fresh && ds > used)
+            std::memset(out + used, 0, size_t(ds - used));
         if (srcSelect) {
             const uint8_t *mask = src.m_pending->mono.get() + ptrdiff_t(y) * src.m_width;
-            rows::combineMonoSelect(op, out, mask, w, v0, v1);
+            rows::mapByMask(out, mask, w, m0, m1);
             continue;
         }
         const uint8_t *s = row(src, y, scratch.get());

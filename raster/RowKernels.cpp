@@ -11,8 +11,7 @@ namespace masume::rows {
 
 namespace {
 
-template<RasterOp Op>
-inline uint8_t op8(uint8_t s, uint8_t d)
+template<RasterOp Op> inline uint8_t op8(uint8_t s, uint8_t d)
 {
     if constexpr (Op == RasterOp::SRCPAINT)
         return uint8_t(s | d);
@@ -22,19 +21,7 @@ inline uint8_t op8(uint8_t s, uint8_t d)
         return uint8_t(s & d);
 }
 
-template<RasterOp Op>
-inline uint64_t op64(uint64_t s, uint64_t d)
-{
-    if constexpr (Op == RasterOp::SRCPAINT)
-        return s | d;
-    else if constexpr (Op == RasterOp::MERGEPAINT)
-        return ~s | d;
-    else
-        return s & d;
-}
-
-template<RasterOp Op>
-void combineBytes(uint8_t *out, const uint8_t *src, size_t bytes)
+template<RasterOp Op> void combineBytes(uint8_t *out, const uint8_t *src, size_t bytes)
 {
     for (size_t i = 0; i < bytes; ++i)
         out[i] = op8<Op>(src[i], out[i]);
@@ -75,65 +62,102 @@ struct Pattern
     }
 };
 
-// 8 pixels: each takes v1 where its mask bit is set (white) and v0 where
-// not, combined into out.
-template<RasterOp Op>
-inline void apply8(uint8_t *out, unsigned bits, const Expansion &table, const Pattern &v0,
-                   const Pattern &v1)
+// 8 pixels: each mapped by m1 where its mask bit is set (white) and by m0
+// where not.
+struct Patterns
+{
+    Pattern a0, b0, a1, b1;
+    explicit Patterns(const PixelMap &m0, const PixelMap &m1)
+        : a0(m0.a)
+        , b0(m0.b)
+        , a1(m1.a)
+        , b1(m1.b)
+    {
+    }
+};
+
+inline void apply8(uint8_t *out, unsigned bits, const Expansion &table, const Patterns &p)
 {
     const auto &e = table.words[bits];
     uint64_t d[3];
     std::memcpy(d, out, 24);
-    for (size_t k = 0; k < 3; ++k)
-        d[k] = op64<Op>((e[k] & v1.words[k]) | (~e[k] & v0.words[k]), d[k]);
+    for (size_t k = 0; k < 3; ++k) {
+        const uint64_t a = (e[k] & p.a1.words[k]) | (~e[k] & p.a0.words[k]);
+        const uint64_t b = (e[k] & p.b1.words[k]) | (~e[k] & p.b0.words[k]);
+        d[k] = (d[k] & a) | b;
+    }
     std::memcpy(out, d, 24);
 }
 
-template<RasterOp Op>
-bool leavesAsIs(const uint8_t v[3])
+bool isIdentity(const PixelMap &m)
 {
-    const bool allZero = (v[0] | v[1] | v[2]) == 0;
-    const bool allOnes = (v[0] & v[1] & v[2]) == 0xFF;
-    return Op == RasterOp::SRCPAINT ? allZero : allOnes;
+    return (m.a[0] & m.a[1] & m.a[2]) == 0xFF && (m.b[0] | m.b[1] | m.b[2]) == 0;
 }
 
-// 16 pixels with one mask test; groups whose colour leaves the pixels as
-// they are (for a grid mask, most groups are all white) are skipped without
-// touching the pixels.
-template<RasterOp Op>
-void selectT(uint8_t *out, const uint8_t *mask, int64_t pixels, const uint8_t v0[3],
-             const uint8_t v1[3])
+} // namespace
+
+void mapByMask(uint8_t *out, const uint8_t *mask, int64_t pixels, const PixelMap &m0,
+               const PixelMap &m1)
 {
+    const bool skipWhite = isIdentity(m1);
+    const bool skipBlack = isIdentity(m0);
+    if (skipWhite && skipBlack)
+        return;
     int64_t x = 0;
 #if defined(__SSE2__)
+    // 16 pixels with one mask test, then each group of 8 on its own: a thin
+    // vertical line touches one of them.
     const Expansion &table = expansion();
-    const Pattern p0(v0), p1(v1);
-    const bool skipWhite = leavesAsIs<Op>(v1);
-    const bool skipBlack = leavesAsIs<Op>(v0);
+    const Patterns p(m0, m1);
     for (; x + 16 <= pixels; x += 16) {
         const unsigned bits = unsigned(
             _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(mask + x))));
         if ((bits == 0xFFFF && skipWhite) || (bits == 0 && skipBlack))
             continue;
-        uint8_t *o = out + 3 * x;
-        apply8<Op>(o, bits & 0xFF, table, p0, p1);
-        apply8<Op>(o + 24, bits >> 8, table, p0, p1);
+        for (const unsigned half : {0u, 1u}) {
+            const unsigned b = (bits >> (8 * half)) & 0xFF;
+            if ((b == 0xFF && skipWhite) || (b == 0 && skipBlack))
+                continue;
+            apply8(out + 3 * x + 24 * half, b, table, p);
+        }
     }
 #endif
     for (; x < pixels; ++x) {
-        const uint8_t *v = mask[x] ? v1 : v0;
-        out[3 * x] = op8<Op>(v[0], out[3 * x]);
-        out[3 * x + 1] = op8<Op>(v[1], out[3 * x + 1]);
-        out[3 * x + 2] = op8<Op>(v[2], out[3 * x + 2]);
+        const PixelMap &m = mask[x] ? m1 : m0;
+        for (int k = 0; k < 3; ++k)
+            out[3 * x + k] = uint8_t((out[3 * x + k] & m.a[k]) | m.b[k]);
     }
 }
 
-template<RasterOp Op>
-void combineRgbOntoMonoT(uint8_t *out, const uint8_t *src, int64_t pixels)
+PixelMap mapOf(RasterOp op, const uint8_t source[3])
+{
+    PixelMap m {};
+    for (int k = 0; k < 3; ++k) {
+        const uint8_t s = source[k];
+        m.a[k] = op == RasterOp::SRCAND ? s : 0xFF;
+        m.b[k] = op == RasterOp::SRCPAINT ? s : op == RasterOp::MERGEPAINT ? uint8_t(~s) : 0;
+    }
+    return m;
+}
+
+PixelMap chain(const PixelMap &first, const PixelMap &second)
+{
+    PixelMap m {};
+    for (int k = 0; k < 3; ++k) {
+        m.a[k] = first.a[k] & second.a[k];
+        m.b[k] = uint8_t((first.b[k] & second.a[k]) | second.b[k]);
+    }
+    return m;
+}
+
+namespace {
+
+template<RasterOp Op> void combineRgbOntoMonoT(uint8_t *out, const uint8_t *src, int64_t pixels)
 {
     for (int64_t x = 0; x < pixels; ++x) {
         const uint8_t d = out[x];
-        const Colour c = rgb(op8<Op>(src[3 * x + 2], d), op8<Op>(src[3 * x + 1], d), op8<Op>(src[3 * x], d));
+        const Colour c
+            = rgb(op8<Op>(src[3 * x + 2], d), op8<Op>(src[3 * x + 1], d), op8<Op>(src[3 * x], d));
         out[x] = isLight(c) ? 0xFF : 0x00;
     }
 }
@@ -180,14 +204,7 @@ void combineMono(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels)
 void combineMonoSelect(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels,
                        const uint8_t v0[3], const uint8_t v1[3])
 {
-    switch (op) {
-    case RasterOp::SRCPAINT:
-        return selectT<RasterOp::SRCPAINT>(out, mask, pixels, v0, v1);
-    case RasterOp::MERGEPAINT:
-        return selectT<RasterOp::MERGEPAINT>(out, mask, pixels, v0, v1);
-    case RasterOp::SRCAND:
-        return selectT<RasterOp::SRCAND>(out, mask, pixels, v0, v1);
-    }
+    mapByMask(out, mask, pixels, mapOf(op, v0), mapOf(op, v1));
 }
 
 void combineRgbOntoMono(RasterOp op, uint8_t *out, const uint8_t *src, int64_t pixels)

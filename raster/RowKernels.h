@@ -19,6 +19,26 @@ void combine(RasterOp op, uint8_t *out, const uint8_t *src, size_t bytes);
 // part as the colour 0x000000 or 0xFFFFFF.
 void combineMono(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels);
 
+// A map of 24-bit pixels, the same for each pixel: colour byte k of a pixel
+// d becomes (d & a[k]) | b[k]. A raster operation with a fixed source colour
+// is such a map, and so is any sequence of them.
+struct PixelMap
+{
+    uint8_t a[3];
+    uint8_t b[3];
+};
+
+// d -> source OP d.
+PixelMap mapOf(RasterOp op, const uint8_t source[3]);
+// first, then second.
+PixelMap chain(const PixelMap &first, const PixelMap &second);
+
+// Each 24-bit pixel of out mapped by m1 where the mask is white and by m0
+// where it is black. Groups of pixels whose map leaves them as they are
+// are not touched, so a thin grid mask costs little more than reading it.
+void mapByMask(uint8_t *out, const uint8_t *mask, int64_t pixels, const PixelMap &m0,
+               const PixelMap &m1);
+
 // out = v OP out on 24-bit pixels, v being the colour bytes v1 where the
 // mask is white and v0 where it is black.
 void combineMonoSelect(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels,

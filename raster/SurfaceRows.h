@@ -20,6 +20,8 @@ class SurfaceWriter
 public:
     // Row y of s (its width in pixels, in its format) into out.
     static void rowInto(const Surface &s, int y, uint8_t *out);
+    // Row y of the base of s's recorded blit, without the blit.
+    static void baseRowInto(const Surface &s, int y, uint8_t *out);
     // Row y of s: its storage where it has one, otherwise built in scratch.
     static const uint8_t *row(const Surface &s, int y, uint8_t *scratch);
     static void blit(Surface &dst, const Surface &src, RasterOp op);

@@ -37,7 +37,9 @@ Surface naiveBlit(const Surface &dst, const Surface &src, RasterOp op)
 
 const char *name(RasterOp op)
 {
-    return op == RasterOp::SRCPAINT ? "SRCPAINT" : op == RasterOp::MERGEPAINT ? "MERGEPAINT" : "SRCAND";
+    return op == RasterOp::SRCPAINT  ? "SRCPAINT"
+        : op == RasterOp::MERGEPAINT ? "MERGEPAINT"
+                                     : "SRCAND";
 }
 
 } // namespace
@@ -67,8 +69,9 @@ TEST(BitBlt, MatchesThePerPixelRule)
         for (RasterOp op : {RasterOp::SRCPAINT, RasterOp::MERGEPAINT, RasterOp::SRCAND}) {
             for (PixelFormat sf : {PixelFormat::Mono1, PixelFormat::Rgb24}) {
                 for (int state = 0; state < 3; ++state) {
-                    const std::string what = std::to_string(w) + "x" + std::to_string(h) + " " + name(op) +
-                        (sf == PixelFormat::Mono1 ? " mono" : " rgb") + " state " + std::to_string(state);
+                    const std::string what = std::to_string(w) + "x" + std::to_string(h) + " "
+                        + name(op) + (sf == PixelFormat::Mono1 ? " mono" : " rgb") + " state "
+                        + std::to_string(state);
                     Surface src = randomSurface(w, h, sf, rng);
                     Surface dst = state == 2 ? Surface(w, h, PixelFormat::Rgb24, rng() & White)
                                              : randomSurface(w, h, PixelFormat::Rgb24, rng);
@@ -79,7 +82,8 @@ TEST(BitBlt, MatchesThePerPixelRule)
                     Surface snapshot;
                     if (state == 1) {
                         sharer = dst;
-                        snapshot = naiveBlit(dst, Surface(w, h, PixelFormat::Mono1, Black), RasterOp::SRCPAINT);
+                        snapshot = naiveBlit(dst, Surface(w, h, PixelFormat::Mono1, Black),
+                                             RasterOp::SRCPAINT);
                     }
                     BitBlt(dst, src, op);
                     std::string where;
@@ -107,7 +111,8 @@ TEST(BitBlt, SolidSourcesAndDestinations)
             Surface solid(13, 5, PixelFormat::Rgb24, 0x345678);
             const Surface expectedSolid = naiveBlit(solid, mask, op);
             BitBlt(solid, mask, op);
-            EXPECT_TRUE(samePixels(solid, expectedSolid)) << name(op) << " solid, mask " << maskColour;
+            EXPECT_TRUE(samePixels(solid, expectedSolid))
+                << name(op) << " solid, mask " << maskColour;
         }
     }
 }
@@ -164,7 +169,8 @@ TEST(BitBlt, RecordedBlitsMatchThePerPixelRule)
                 // Recorded on a solid surface, then used as a source.
                 Surface layer(w, h, PixelFormat::Rgb24, colour);
                 BitBlt(layer, mask, first);
-                const Surface layerExpected = naiveBlit(Surface(w, h, PixelFormat::Rgb24, colour), mask, first);
+                const Surface layerExpected
+                    = naiveBlit(Surface(w, h, PixelFormat::Rgb24, colour), mask, first);
 
                 // Recorded on a shared surface, then combined with the layer.
                 Surface composite = background;
@@ -174,10 +180,35 @@ TEST(BitBlt, RecordedBlitsMatchThePerPixelRule)
                     Surface c = composite;
                     BitBlt(c, layer, third);
                     std::string where;
-                    EXPECT_TRUE(samePixels(c, naiveBlit(compositeExpected, layerExpected, third), &where))
+                    EXPECT_TRUE(
+                        samePixels(c, naiveBlit(compositeExpected, layerExpected, third), &where))
                         << w << "x" << h << " at " << where;
                 }
                 EXPECT_TRUE(samePixels(layer, layerExpected));
+                // Both recorded with the same mask, as the composite is: a
+                // random one, and a thin grid whose rows are mostly white.
+                Surface grid(w, h, PixelFormat::Mono1, White);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x)
+                        if (x % 19 == 18 || y % 7 == 6)
+                            grid.setPixel(x, y, Black);
+                for (const Surface *shared : {&mask, static_cast<const Surface *>(&grid)}) {
+                    Surface sharedLayer(w, h, PixelFormat::Rgb24, colour);
+                    BitBlt(sharedLayer, *shared, first);
+                    const Surface sharedLayerExpected
+                        = naiveBlit(Surface(w, h, PixelFormat::Rgb24, colour), *shared, first);
+                    Surface recorded = background;
+                    BitBlt(recorded, *shared, second);
+                    const Surface recordedExpected = naiveBlit(background, *shared, second);
+                    for (RasterOp third : ops) {
+                        Surface c = recorded;
+                        BitBlt(c, sharedLayer, third);
+                        std::string where;
+                        EXPECT_TRUE(samePixels(
+                            c, naiveBlit(recordedExpected, sharedLayerExpected, third), &where))
+                            << w << "x" << h << " same mask at " << where;
+                    }
+                }
                 // Materialised rows agree with the pixels read before.
                 Surface read = composite;
                 (void)read.constScanLine(0);
