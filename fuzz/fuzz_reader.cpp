@@ -6,7 +6,7 @@
 // Replay: pass files instead of folders, e.g. bin/fuzz_bmp crash-1234.
 
 #include "common/Error.h"
-#include "common/Messages.h"
+#include "fuzz/ReaderMessages.h"
 #include "picture/PictureFile.h"
 
 #include <cstdint>
@@ -28,25 +28,6 @@ constexpr PictureKind Kind = PictureKind::Icon;
 #elif defined(MASUME_FUZZ_METAFILE)
 constexpr PictureKind Kind = PictureKind::Metafile;
 #endif
-
-bool isReaderMessage(const std::string &m)
-{
-    static const std::string fixed[] = {
-        msg::BitmapInvalid,
-        msg::ReadError,
-        msg::IconInvalid,
-        msg::MetafileInvalid,
-        msg::OutOfMemory,
-        "TIcon を TBitmap に代入することはできません",
-        "TMetafile を TBitmap に代入することはできません",
-    };
-    for (const std::string &f : fixed)
-        if (m == f)
-            return true;
-    const std::string jpeg = "JPEG エラー #";
-    return m.size() > jpeg.size() && m.compare(0, jpeg.size(), jpeg) == 0
-        && m.find_first_not_of("0123456789", jpeg.size()) == std::string::npos;
-}
 
 } // namespace
 

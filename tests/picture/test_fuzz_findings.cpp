@@ -6,7 +6,7 @@
 // targets themselves.
 
 #include "PictureTestSupport.h"
-#include "common/Messages.h"
+#include "fuzz/ReaderMessages.h"
 #include "picture/PictureFile.h"
 
 #include <gtest/gtest.h>
@@ -15,29 +15,6 @@
 
 using namespace masume;
 using namespace masume::test;
-
-namespace {
-
-bool isReaderMessage(const std::string &m)
-{
-    const std::string fixed[] = {
-        msg::BitmapInvalid,
-        msg::ReadError,
-        msg::IconInvalid,
-        msg::MetafileInvalid,
-        msg::OutOfMemory,
-        "TIcon を TBitmap に代入することはできません",
-        "TMetafile を TBitmap に代入することはできません",
-    };
-    for (const std::string &f : fixed)
-        if (m == f)
-            return true;
-    const std::string jpeg = "JPEG エラー #";
-    return m.size() > jpeg.size() && m.rfind(jpeg, 0) == 0
-        && m.find_first_not_of("0123456789", jpeg.size()) == std::string::npos;
-}
-
-} // namespace
 
 TEST(FuzzFindings, EachGivesASurfaceOrAReaderMessage)
 {
