@@ -14,8 +14,8 @@ namespace masume::ui {
 
 void showErrorBox(const std::string &message)
 {
-    const std::string title =
-        applicationTitle(QCoreApplication::applicationFilePath().toStdString());
+    const std::string title
+        = applicationTitle(QCoreApplication::applicationFilePath().toStdString());
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
                     QString::fromStdString(errorBoxText(message)), QMessageBox::Ok);
     dialogs().exec(box);

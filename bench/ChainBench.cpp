@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 using namespace masume;
 
 namespace {

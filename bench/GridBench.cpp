@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 using namespace masume;
 
 namespace {

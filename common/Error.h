@@ -13,19 +13,40 @@ namespace masume {
 class Error : public std::runtime_error
 {
 public:
-    explicit Error(const std::string &message) : std::runtime_error(message) { }
+    explicit Error(const std::string &message)
+        : std::runtime_error(message)
+    {
+    }
 };
 
 // A field for a message pattern: text for "%s", a number for "%d".
 class MessageArg
 {
 public:
-    MessageArg(std::string_view text) : m_text(text) { }
-    MessageArg(const char *text) : m_text(text) { }
-    MessageArg(const std::string &text) : m_text(text) { }
-    MessageArg(int value) : m_text(std::to_string(value)) { }
-    MessageArg(long value) : m_text(std::to_string(value)) { }
-    MessageArg(long long value) : m_text(std::to_string(value)) { }
+    MessageArg(std::string_view text)
+        : m_text(text)
+    {
+    }
+    MessageArg(const char *text)
+        : m_text(text)
+    {
+    }
+    MessageArg(const std::string &text)
+        : m_text(text)
+    {
+    }
+    MessageArg(int value)
+        : m_text(std::to_string(value))
+    {
+    }
+    MessageArg(long value)
+        : m_text(std::to_string(value))
+    {
+    }
+    MessageArg(long long value)
+        : m_text(std::to_string(value))
+    {
+    }
     const std::string &text() const { return m_text; }
 
 private:

@@ -15,7 +15,11 @@ uint32_t lastCodePoint(std::string_view text)
         --start;
     const auto lead = uint8_t(text[start]);
     const size_t length = text.size() - start;
-    const size_t expected = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    const size_t expected = lead < 0x80 ? 1
+        : lead >= 0xF0                  ? 4
+        : lead >= 0xE0                  ? 3
+        : lead >= 0xC0                  ? 2
+                                        : 0;
     if (expected != length)
         return uint8_t(text.back());
     uint32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
@@ -34,7 +38,8 @@ char asciiLower(char c)
 std::string applicationTitle(std::string_view programPath)
 {
     const size_t slash = programPath.rfind('/');
-    std::string_view name = slash == std::string_view::npos ? programPath : programPath.substr(slash + 1);
+    std::string_view name
+        = slash == std::string_view::npos ? programPath : programPath.substr(slash + 1);
     name = name.substr(0, name.find('.'));
     std::string title(name);
     for (size_t i = 1; i < title.size(); ++i)

@@ -15,9 +15,18 @@ constexpr Colour rgb(uint32_t r, uint32_t g, uint32_t b)
 {
     return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16;
 }
-constexpr uint8_t redOf(Colour c) { return uint8_t(c); }
-constexpr uint8_t greenOf(Colour c) { return uint8_t(c >> 8); }
-constexpr uint8_t blueOf(Colour c) { return uint8_t(c >> 16); }
+constexpr uint8_t redOf(Colour c)
+{
+    return uint8_t(c);
+}
+constexpr uint8_t greenOf(Colour c)
+{
+    return uint8_t(c >> 8);
+}
+constexpr uint8_t blueOf(Colour c)
+{
+    return uint8_t(c >> 16);
+}
 
 // On a 1-bit surface a colour is drawn as the nearer of black and white.
 constexpr bool isLight(Colour c)

@@ -43,8 +43,7 @@ i128 floorDiv(i128 a, i128 b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-template<int Bpp>
-inline void put(uint8_t *p, const uint8_t *value)
+template<int Bpp> inline void put(uint8_t *p, const uint8_t *value)
 {
     if constexpr (Bpp == 1) {
         *p = value[0];
@@ -135,9 +134,11 @@ bool drawUnclipped(const LineTarget &t, int64_t x0, int64_t y0, int64_t x1, int6
     const u128 an = u128(n < 0 ? -n : n);
     const u128 v = u128(d - (sn > 0 ? 1 : 0));
     if (t.bytesPerPixel == 1)
-        drawSpan<1>(t, xMajor, sM, sn, xMajor ? x0 : y0, xMajor ? y0 : x0, d, v, 2 * an, 2 * u128(d));
+        drawSpan<1>(t, xMajor, sM, sn, xMajor ? x0 : y0, xMajor ? y0 : x0, d, v, 2 * an,
+                    2 * u128(d));
     else
-        drawSpan<3>(t, xMajor, sM, sn, xMajor ? x0 : y0, xMajor ? y0 : x0, d, v, 2 * an, 2 * u128(d));
+        drawSpan<3>(t, xMajor, sM, sn, xMajor ? x0 : y0, xMajor ? y0 : x0, d, v, 2 * an,
+                    2 * u128(d));
     return true;
 }
 

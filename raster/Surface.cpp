@@ -25,7 +25,8 @@ void fillRows(uint8_t *first, ptrdiff_t stride, int rows, int64_t pixels, int bp
 
 } // namespace
 
-Surface::Surface(int width, int height, PixelFormat format, Colour fill) : m_format(format)
+Surface::Surface(int width, int height, PixelFormat format, Colour fill)
+    : m_format(format)
 {
     m_width = std::max(width, 0);
     m_height = std::max(height, 0);
@@ -95,7 +96,8 @@ void Surface::setPixelFormat(PixelFormat format)
     converted.m_brush = m_brush;
     converted.m_penPos = m_penPos;
     if (isSolid() || isEmpty()) {
-        converted.m_solid = format == PixelFormat::Mono1 ? (isLight(m_solid) ? White : Black) : m_solid;
+        converted.m_solid
+            = format == PixelFormat::Mono1 ? (isLight(m_solid) ? White : Black) : m_solid;
         *this = std::move(converted);
         return;
     }
@@ -120,7 +122,8 @@ void Surface::resize(int width, int height)
     if (width == m_width && height == m_height)
         return;
     const bool keepsNothing = isEmpty() || width == 0 || height == 0;
-    const Colour brush = m_format == PixelFormat::Mono1 ? (isLight(m_brush) ? White : Black) : m_brush;
+    const Colour brush
+        = m_format == PixelFormat::Mono1 ? (isLight(m_brush) ? White : Black) : m_brush;
     if (keepsNothing || (isSolid() && m_solid == brush)) {
         m_pixels.reset();
         m_pending.reset();
@@ -141,7 +144,8 @@ void Surface::resize(int width, int height)
     materialise();
     const size_t bytes = size_t(columns) * bytesPerPixel();
     for (int y = 0; y < rows; ++y)
-        std::memcpy(m_pixels.get() + y * stride(), SurfaceWriter::row(old, y, scratch.get()), bytes);
+        std::memcpy(m_pixels.get() + y * stride(), SurfaceWriter::row(old, y, scratch.get()),
+                    bytes);
 }
 
 void Surface::setWidth(int width)
@@ -179,7 +183,8 @@ void Surface::FillRect(int64_t left, int64_t top, int64_t right, int64_t bottom)
     bottom = std::min<int64_t>(bottom, m_height);
     if (left >= right || top >= bottom)
         return;
-    const Colour brush = m_format == PixelFormat::Mono1 ? (isLight(m_brush) ? White : Black) : m_brush;
+    const Colour brush
+        = m_format == PixelFormat::Mono1 ? (isLight(m_brush) ? White : Black) : m_brush;
     if (left == 0 && top == 0 && right == m_width && bottom == m_height) {
         m_pixels.reset();
         m_pending.reset();
@@ -192,8 +197,8 @@ void Surface::FillRect(int64_t left, int64_t top, int64_t right, int64_t bottom)
     uint8_t value[3];
     colourBytes(brush, value);
     const int bpp = bytesPerPixel();
-    fillRows(m_pixels.get() + top * stride() + left * bpp, stride(), int(bottom - top), right - left,
-             bpp, value);
+    fillRows(m_pixels.get() + top * stride() + left * bpp, stride(), int(bottom - top),
+             right - left, bpp, value);
 }
 
 void Surface::drawSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)

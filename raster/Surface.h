@@ -17,9 +17,9 @@ enum class PixelFormat : uint8_t {
 };
 
 enum class RasterOp : uint8_t {
-    SRCPAINT,   // source OR destination
+    SRCPAINT, // source OR destination
     MERGEPAINT, // (NOT source) OR destination
-    SRCAND,     // source AND destination
+    SRCAND, // source AND destination
 };
 
 // A raster surface: a bitmap of 1 or 24 bits per pixel with one pen and one
@@ -43,7 +43,10 @@ class Surface
 {
 public:
     Surface() = default;
-    explicit Surface(PixelFormat format) : m_format(format) { }
+    explicit Surface(PixelFormat format)
+        : m_format(format)
+    {
+    }
     Surface(int width, int height, PixelFormat format = PixelFormat::Rgb24, Colour fill = White);
 
     int width() const { return m_width; }
@@ -158,7 +161,10 @@ void BitBlt(Surface &destination, const Surface &source, RasterOp op);
 class SurfaceLineSink final : public LineSink
 {
 public:
-    explicit SurfaceLineSink(Surface &surface) : m_surface(surface) { }
+    explicit SurfaceLineSink(Surface &surface)
+        : m_surface(surface)
+    {
+    }
     void MoveTo(int64_t x, int64_t y) override { m_surface.MoveTo(x, y); }
     void LineTo(int64_t x, int64_t y) override { m_surface.LineTo(x, y); }
     void Polyline(std::span<const Point> points) override { m_surface.Polyline(points); }

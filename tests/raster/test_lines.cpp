@@ -111,7 +111,8 @@ TEST(Lines, ReversedLinesDifferOnlyAtTheirEnds)
 {
     std::mt19937 rng(7);
     for (int k = 0; k < 2000; ++k) {
-        const int x0 = int(rng() % 40), y0 = int(rng() % 40), x1 = int(rng() % 40), y1 = int(rng() % 40);
+        const int x0 = int(rng() % 40), y0 = int(rng() % 40), x1 = int(rng() % 40),
+                  y1 = int(rng() % 40);
         PixelSet a = drawn(40, 40, x0, y0, x1, y1), b = drawn(40, 40, x1, y1, x0, y0);
         a.erase({x0, y0});
         b.erase({x1, y1});
@@ -176,7 +177,8 @@ TEST(Lines, PenPositionFollowsLineTo)
     s.LineTo(5, 1);
     s.LineTo(5, 5);
     EXPECT_EQ(s.penPosition(), (Point {5, 5}));
-    EXPECT_EQ(blackPixels(s), (PixelSet {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {5, 2}, {5, 3}, {5, 4}}));
+    EXPECT_EQ(blackPixels(s),
+              (PixelSet {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {5, 2}, {5, 3}, {5, 4}}));
 }
 
 TEST(Lines, TwentyFourBitPenColour)

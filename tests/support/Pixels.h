@@ -28,7 +28,8 @@ inline Surface randomSurface(int w, int h, PixelFormat format, std::mt19937 &rng
     Surface s(w, h, format);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            s.setPixel(x, y, format == PixelFormat::Mono1 ? ((rng() & 1) ? White : Black) : rng() & White);
+            s.setPixel(
+                x, y, format == PixelFormat::Mono1 ? ((rng() & 1) ? White : Black) : rng() & White);
     return s;
 }
 
