@@ -110,10 +110,10 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
     // colours, chosen per pixel by its mask: no source row is built.
     const bool srcSelect
         = src.m_pending && !src.m_pending->base && dst.m_format == PixelFormat::Rgb24;
-    uint8_t v0[3], v1[3];
     rows::PixelMap m0 {}, m1 {};
     if (srcSelect) {
         const Surface::Pending &p = *src.m_pending;
+        uint8_t v0[3], v1[3];
         src.colourBytes(rows::combineColours(p.op, Black, p.baseColour), v0);
         src.colourBytes(rows::combineColours(p.op, White, p.baseColour), v1);
         m0 = rows::mapOf(op, v0);
@@ -125,9 +125,8 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
     const bool sameMask = fresh && srcSelect && old.m_pending
         && old.m_pending->mono == src.m_pending->mono && old.m_width == src.m_width;
     if (sameMask) {
-        static const uint8_t black[3] = {0, 0, 0}, white[3] = {0xFF, 0xFF, 0xFF};
-        m0 = rows::chain(rows::mapOf(old.m_pending->op, black), m0);
-        m1 = rows::chain(rows::mapOf(old.m_pending->op, white), m1);
+        m0 = rows::chain(rows::mapOfMaskPixel(old.m_pending->op, false), m0);
+        m1 = rows::chain(rows::mapOfMaskPixel(old.m_pending->op, true), m1);
     }
 
     for (int y = 0; y < h; ++y) {

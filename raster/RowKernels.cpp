@@ -140,6 +140,12 @@ PixelMap mapOf(RasterOp op, const uint8_t source[3])
     return m;
 }
 
+PixelMap mapOfMaskPixel(RasterOp op, bool white)
+{
+    static const uint8_t black[3] = {0, 0, 0}, whiteBytes[3] = {0xFF, 0xFF, 0xFF};
+    return mapOf(op, white ? whiteBytes : black);
+}
+
 PixelMap chain(const PixelMap &first, const PixelMap &second)
 {
     PixelMap m {};
@@ -197,14 +203,7 @@ void combine(RasterOp op, uint8_t *out, const uint8_t *src, size_t bytes)
 
 void combineMono(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels)
 {
-    static const uint8_t black[3] = {0, 0, 0}, white[3] = {0xFF, 0xFF, 0xFF};
-    combineMonoSelect(op, out, mask, pixels, black, white);
-}
-
-void combineMonoSelect(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels,
-                       const uint8_t v0[3], const uint8_t v1[3])
-{
-    mapByMask(out, mask, pixels, mapOf(op, v0), mapOf(op, v1));
+    mapByMask(out, mask, pixels, mapOfMaskPixel(op, false), mapOfMaskPixel(op, true));
 }
 
 void combineRgbOntoMono(RasterOp op, uint8_t *out, const uint8_t *src, int64_t pixels)

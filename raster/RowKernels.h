@@ -30,6 +30,9 @@ struct PixelMap
 
 // d -> source OP d.
 PixelMap mapOf(RasterOp op, const uint8_t source[3]);
+// d -> m OP d for a mask pixel m, taken as 0xFFFFFF when white and
+// 0x000000 when black.
+PixelMap mapOfMaskPixel(RasterOp op, bool white);
 // first, then second.
 PixelMap chain(const PixelMap &first, const PixelMap &second);
 
@@ -38,11 +41,6 @@ PixelMap chain(const PixelMap &first, const PixelMap &second);
 // are not touched, so a thin grid mask costs little more than reading it.
 void mapByMask(uint8_t *out, const uint8_t *mask, int64_t pixels, const PixelMap &m0,
                const PixelMap &m1);
-
-// out = v OP out on 24-bit pixels, v being the colour bytes v1 where the
-// mask is white and v0 where it is black.
-void combineMonoSelect(RasterOp op, uint8_t *out, const uint8_t *mask, int64_t pixels,
-                       const uint8_t v0[3], const uint8_t v1[3]);
 
 // A 24-bit source onto 1-bit pixels: the channels' result, taken as the
 // nearer of black and white.

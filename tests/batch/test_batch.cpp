@@ -50,18 +50,16 @@ public:
     fs::path path;
 };
 
-// Runs masume-batch with args, standard output and error to files (so not a
-// terminal), and waits for it.
-Outcome runBatch(const std::vector<std::string> &args)
+// Runs masume-batch with args, standard output and error written to the
+// files or devices of those names, and returns its exit status.
+int spawnBatch(const std::vector<std::string> &args, const std::string &outName,
+               const std::string &errName)
 {
-    Folder io;
-    const std::string outName = io / "out", errName = io / "err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY;
+    posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), flags, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), flags, 0644);
     std::vector<std::string> all {MASUME_BATCH};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char *> argv;
@@ -69,15 +67,25 @@ Outcome runBatch(const std::vector<std::string> &args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid;
-    Outcome run;
+    int status = -1;
     if (posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     }
     posix_spawn_file_actions_destroy(&actions);
-    run.out = bytesOf(outName);
-    run.err = bytesOf(errName);
+    return status;
+}
+
+// Runs masume-batch with standard output and error to files (so not a
+// terminal).
+Outcome runBatch(const std::vector<std::string> &args)
+{
+    Folder io;
+    Outcome run;
+    run.status = spawnBatch(args, io / "out", io / "err");
+    run.out = bytesOf(io / "out");
+    run.err = bytesOf(io / "err");
     return run;
 }
 
@@ -306,22 +314,10 @@ TEST(BatchProgress, ShownOnATerminalOnly)
     ASSERT_EQ(unlockpt(master), 0);
     const std::string terminal = ptsname(master);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
-    std::vector<std::string> all {MASUME_BATCH, "--out-dir", folder / "out", input,
-                                  folder / "gone.bmp"};
-    std::vector<char *> argv;
-    for (std::string &a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
     fs::create_directory(folder / "out");
-    pid_t pid;
-    ASSERT_EQ(posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(spawnBatch({"--out-dir", folder / "out", input, folder / "gone.bmp"}, "/dev/null",
+                         terminal),
+              1);
 
     std::string shown;
     fcntl(master, F_SETFL, O_NONBLOCK);
