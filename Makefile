@@ -57,3 +57,22 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+
+# Installing and packaging; the rules are in dist/. `make install` puts the
+# programs and their desktop files under the configured prefix (/usr/local
+# unless CMAKE_ARGS set CMAKE_INSTALL_PREFIX; PREFIX=... overrides it) and
+# honours DESTDIR; it keeps the list of what it wrote in
+# $(BUILD)/installed-files.txt (CMake's own install_manifest.txt is also
+# rewritten by the install test), from which
+# `make uninstall` removes them.
+PREFIX ?=
+.PHONY: install uninstall
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
+
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "no make install recorded in $(BUILD)"; exit 1; }
+	tr '\n' '\0' < $(BUILD)/installed-files.txt | xargs -0 rm -fv --
+	rm $(BUILD)/installed-files.txt
