@@ -63,10 +63,11 @@ clean:
 # unless CMAKE_ARGS set CMAKE_INSTALL_PREFIX; PREFIX=... overrides it) and
 # honours DESTDIR; it keeps the list of what it wrote in
 # $(BUILD)/installed-files.txt (CMake's own install_manifest.txt is also
-# rewritten by the install test), from which
-# `make uninstall` removes them.
+# rewritten by `make package` and the install test), from which
+# `make uninstall` removes them. `make package` builds
+# $(BUILD)/masume_<version>_<arch>.deb.
 PREFIX ?=
-.PHONY: install uninstall
+.PHONY: install uninstall package
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
@@ -76,3 +77,7 @@ uninstall:
 	@test -f $(BUILD)/installed-files.txt || { echo "no make install recorded in $(BUILD)"; exit 1; }
 	tr '\n' '\0' < $(BUILD)/installed-files.txt | xargs -0 rm -fv --
 	rm $(BUILD)/installed-files.txt
+
+package: build
+	@MASUME_WITH_PACKAGE=1 ./tools/install-deps.sh
+	cd $(BUILD) && cpack -G DEB

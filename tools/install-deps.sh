@@ -11,6 +11,8 @@ fonts-noto-cjk"
 # manual pages and the bash completion of masume-batch.
 PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+# make package: dpkg-shlibdeps (with file) finds the package's dependencies.
+[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do
