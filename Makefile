@@ -1,4 +1,5 @@
-# The two front-door commands are `make run` and `make test` (see README.md).
+# The two front-door commands are `make run` and `make test` (see README.md);
+# on a machine without make, ./tools/install-deps.sh installs it first.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-asan
