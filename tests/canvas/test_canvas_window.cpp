@@ -365,6 +365,33 @@ private slots:
         QCOMPARE(area->size(), QSize(1200, 800 - 29 - 19 - canvas().C_Menu->height()));
     }
 
+    // A newly opened picture is shown from its top-left corner, wherever
+    // the previous one was scrolled to; a failed opening keeps the place.
+    void newPictureFromTheTopLeft()
+    {
+        const QString path = inFolder("wide.bmp");
+        writeBmpFile(gradient(1000, 600), QFile::encodeName(path).toStdString());
+        QScrollBar *h = canvas().ScrollBox1->horizontalScrollBar();
+        QScrollBar *v = canvas().ScrollBox1->verticalScrollBar();
+        auto scrollToTheEnd = [&] {
+            h->setValue(h->maximum());
+            v->setValue(v->maximum());
+            QVERIFY(h->value() > 0 && v->value() > 0);
+        };
+        open(path);
+        scrollToTheEnd();
+        open(path); // the same picture opened again
+        QCOMPARE(h->value(), 0);
+        QCOMPARE(v->value(), 0);
+        QCOMPARE(canvas().C_Canvas->pos(), QPoint(0, 0));
+
+        scrollToTheEnd();
+        open(inFolder("missing.bmp"));
+        QCOMPARE(dialogs.kinds().last(), QStringLiteral("error"));
+        QCOMPARE(h->value(), h->maximum());
+        QCOMPARE(v->value(), v->maximum());
+    }
+
     void failedOpens_data()
     {
         QTest::addColumn<QString>("path");
