@@ -792,6 +792,29 @@ private slots:
         }
         QVERIFY(!QApplication::overrideCursor());
     }
+    // The open dialog's preview follows the name in the name field as well
+    // as the file chosen in the list.
+    void previewFollowsTheNameField()
+    {
+        QVERIFY(QFile::copy(Bmp24, inFolder("p.bmp")));
+        QVERIFY(writeBytes(inFolder("q.bmp"), "not a picture"));
+        QStringList captions;
+        dialogs.answers << [&](QDialog &dialog) {
+            auto *files = qobject_cast<QFileDialog *>(&dialog);
+            files->setDirectory(folder->path());
+            auto *name = dialog.findChild<QLineEdit *>("fileNameEdit");
+            const auto *caption = dialog.findChild<QLabel *>("PictureLabel");
+            for (const QString &typed :
+                 {QStringLiteral("p.bmp"), QStringLiteral("q.bmp"), Jpeg, QStringLiteral("p.bm")}) {
+                name->setText(typed);
+                captions << caption->text();
+            }
+            return int(QDialog::Rejected);
+        };
+        canvas().OpenPicture1->trigger();
+        QCOMPARE(captions, QStringList({" (127x64)", "画像:", " (227x149)", "画像:"}));
+    }
+
     void noSettingsReadOrWritten()
     {
         // Qt's file dialog keeps its folders in the user's QtProject.conf
