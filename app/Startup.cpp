@@ -2,8 +2,10 @@
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
+#include "app/QtTranslation.h"
 #include "picture/PictureFile.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -21,11 +23,19 @@ void keepNoSettings()
             QSettings::setPath(format, scope, QStringLiteral("/dev/null"));
 }
 
+// What the windows need of a real window system, once per application:
+// Qt's own texts in Japanese.
+void installWindowBehaviour()
+{
+    masume::ui::loadQtTranslation();
+}
+
 } // namespace
 
 void createWindows()
 {
     keepNoSettings();
+    installWindowBehaviour();
 
     // A display of 8 or fewer bits per pixel is tested once, here.
     const QScreen *screen = QGuiApplication::primaryScreen();

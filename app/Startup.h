@@ -1,7 +1,8 @@
 #pragma once
 
 // Start-up after the application object exists: turns off Qt's stored
-// settings (the program reads and stores none), fixes the JPEG output
+// settings (the program reads and stores none), loads Qt's Japanese texts,
+// fixes the JPEG output
 // setting from the display depth, creates the main window F_Canvas (which
 // thereby becomes the main window), then the grid window F_Grid, which is
 // shown at once, and shows the main window. The caller runs the event loop,
