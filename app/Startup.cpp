@@ -3,6 +3,7 @@
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
 #include "app/QtTranslation.h"
+#include "app/ReleaseAfterModal.h"
 #include "picture/PictureFile.h"
 
 #include <QApplication>
@@ -24,10 +25,13 @@ void keepNoSettings()
 }
 
 // What the windows need of a real window system, once per application:
-// Qt's own texts in Japanese.
+// Qt's own texts in Japanese, and the mouse and keyboard handed back
+// properly when a modal window closes.
 void installWindowBehaviour()
 {
     masume::ui::loadQtTranslation();
+    if (!qApp->findChild<masume::ui::ReleaseAfterModal *>())
+        qApp->installEventFilter(new masume::ui::ReleaseAfterModal(qApp));
 }
 
 } // namespace
