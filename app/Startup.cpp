@@ -2,6 +2,7 @@
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
+#include "app/FocusAfterModal.h"
 #include "app/QtTranslation.h"
 #include "app/ReleaseAfterModal.h"
 #include "picture/PictureFile.h"
@@ -32,6 +33,8 @@ void installWindowBehaviour()
     masume::ui::loadQtTranslation();
     if (!qApp->findChild<masume::ui::ReleaseAfterModal *>())
         qApp->installEventFilter(new masume::ui::ReleaseAfterModal(qApp));
+    if (!qApp->findChild<masume::ui::FocusAfterModal *>())
+        qApp->installEventFilter(new masume::ui::FocusAfterModal(qApp));
 }
 
 } // namespace
