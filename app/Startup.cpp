@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QWindow>
 
 namespace {
 
@@ -52,4 +53,23 @@ void createWindows()
     F_Grid = new TF_Grid;
     F_Grid->show();
     F_Canvas->show();
+    // The main window takes the keyboard as it appears, as a window manager
+    // would give it (without one, no window of the program would be active
+    // and no shortcut would work until a click). The small grid window
+    // stays above it where the two overlap, so that none of its controls
+    // starts out hidden under the main window; a window manager raises the
+    // main window when it activates it, once it is mapped, so the grid
+    // window goes up again after that first activation.
+    F_Canvas->activateWindow();
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) // no stacking there
+        return;
+    F_Grid->raise();
+    auto *firstActivation = new QObject(F_Grid);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, firstActivation,
+                     [firstActivation](QWindow *focus) {
+                         if (!focus || focus != F_Canvas->windowHandle())
+                             return;
+                         F_Grid->raise();
+                         firstActivation->deleteLater();
+                     });
 }
