@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
 libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
-fonts-noto-cjk qt6-translations-l10n"
+fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 
 missing=""
