@@ -1,6 +1,7 @@
 #include "Canvas/PictureCommands.h"
 
 #include "Canvas/SaveRules.h"
+#include "common/MemoryFailure.h"
 #include "picture/PictureFile.h"
 
 #include <utility>
@@ -45,16 +46,40 @@ void PictureCommands::OpenPicture1Accept(const std::string &fileName)
         Surface mask = resized(grid.GridMask, W, H);
         Surface colourLayer = resized(grid.ColorLayer, W, H);
 
-        m_canvas.Layers[0].assign(background);
-        m_canvas.C_Canvas.setWidth(W);
-        m_canvas.C_Canvas.setHeight(H);
-        m_canvas.C_Canvas.setPicture(shown);
-        m_canvas.Compounds[0] = std::move(compound0);
-        m_canvas.Compounds[1] = std::move(compound1);
-        grid.GridMask = std::move(mask);
-        grid.ColorLayer = std::move(colourLayer);
+        // What the opening replaces, kept (sharing storage, so at no cost)
+        // until the view is composed: when memory runs out on the way, all
+        // of it comes back and nothing that was shown or loaded changes.
+        Surface layer = m_canvas.Layers[0];
+        Surface previousShown = m_canvas.C_Canvas.picture();
+        const int previousW = m_canvas.C_Canvas.width();
+        const int previousH = m_canvas.C_Canvas.height();
+        Surface previous0 = m_canvas.Compounds[0];
+        Surface previous1 = m_canvas.Compounds[1];
+        Surface previousMask = grid.GridMask;
+        Surface previousColour = grid.ColorLayer;
+        undoOnMemoryFailure(
+            [&] {
+                m_canvas.Layers[0].assign(background);
+                m_canvas.C_Canvas.setWidth(W);
+                m_canvas.C_Canvas.setHeight(H);
+                m_canvas.C_Canvas.setPicture(shown);
+                m_canvas.Compounds[0] = std::move(compound0);
+                m_canvas.Compounds[1] = std::move(compound1);
+                grid.GridMask = std::move(mask);
+                grid.ColorLayer = std::move(colourLayer);
 
-        m_host.drawGLine();
+                m_host.drawGLine();
+            },
+            [&] {
+                m_canvas.Layers[0] = std::move(layer);
+                m_canvas.C_Canvas.setWidth(previousW);
+                m_canvas.C_Canvas.setHeight(previousH);
+                m_canvas.C_Canvas.setPicture(previousShown);
+                m_canvas.Compounds[0] = std::move(previous0);
+                m_canvas.Compounds[1] = std::move(previous1);
+                grid.GridMask = std::move(previousMask);
+                grid.ColorLayer = std::move(previousColour);
+            });
     });
 }
 
