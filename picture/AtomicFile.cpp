@@ -17,6 +17,8 @@ namespace masume {
 
 namespace {
 
+std::atomic<bool> unnamedFiles {true};
+
 // A name beside the target that no other save uses: the process id and a
 // counter, the old name cut so that the whole stays within the 255 bytes of
 // a folder entry. O_EXCL or linkat's EEXIST catches the rest.
@@ -102,8 +104,15 @@ AtomicFile::AtomicFile(const std::string &fileName)
     }
 }
 
+void AtomicFile::useUnnamedFiles(bool use)
+{
+    unnamedFiles = use;
+}
+
 void AtomicFile::createUnnamed()
 {
+    if (!unnamedFiles)
+        return;
     m_fd = ::openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (m_fd < 0 && !lacksUnnamedFiles(errno))
         raise(msg::CannotCreate, {m_fileName});

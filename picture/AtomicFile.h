@@ -48,6 +48,11 @@ public:
     // Flushes the file to disk and puts it in place of the old one.
     void commit();
 
+    // Whether unnamed files are used where the file system has them (the
+    // default); false takes the way of file systems without them, for
+    // tests of that way.
+    static void useUnnamedFiles(bool use);
+
 private:
     void createUnnamed();
     void createNamed();
