@@ -68,7 +68,9 @@ template<typename T> NOT_INSTRUMENTED void set(T &variable, T value)
 NOT_INSTRUMENTED bool fails(size_t bytes)
 {
     const size_t from = get(failFrom);
-    if (from != 0 && bytes >= from) {
+    if (from != 0 && bytes < from)
+        return false;
+    if (from != 0 && get(failAt) == 0) {
         set(failed, true);
         return true;
     }
@@ -108,11 +110,15 @@ void failNthAllocation(uint64_t n)
     set(counting, true);
 }
 
-void failAllocationsOfAtLeast(size_t bytes)
+void failAllocationsOfAtLeast(size_t bytes, uint64_t n)
 {
     set(counting, false);
     set(failed, false);
+    set(paused, false);
+    set(counted, uint64_t(0));
+    set(failAt, n);
     set(failFrom, bytes);
+    set(counting, n != 0);
 }
 
 uint64_t stopFailingAllocations()

@@ -19,14 +19,14 @@ namespace masume::test {
 // it succeed. n = 0 counts without failing.
 void failNthAllocation(uint64_t n);
 
-// Fails, from now on, every allocation of at least `bytes` bytes (counting
-// stops). For code that runs inside a toolkit that does not survive a
-// failing allocation of its own, such as Qt: only picture-sized blocks
-// fail.
-void failAllocationsOfAtLeast(size_t bytes);
+// Fails, from now on, allocations of at least `bytes` bytes: every one, or
+// when n > 0 only the n-th of them (1-based); smaller ones are not counted.
+// For code that runs inside a toolkit that does not survive a failing
+// allocation of its own, such as Qt: only picture-sized blocks fail.
+void failAllocationsOfAtLeast(size_t bytes, uint64_t n = 0);
 
 // Stops counting and failing; returns how many allocations were counted
-// since failNthAllocation.
+// since failNthAllocation or failAllocationsOfAtLeast.
 uint64_t stopFailingAllocations();
 
 // Counting paused while a test takes its own notes, without changing the
