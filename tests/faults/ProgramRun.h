@@ -47,10 +47,19 @@ public:
             const std::vector<std::string> &environment = {})
         : m_err(outputFolder / ("err-" + std::to_string(++counter())))
     {
-        std::vector<std::string> env;
+        // The environment, with the variables given replacing those of the
+        // same name.
+        std::vector<std::string> env(environment);
+        const auto given = [&](const std::string &variable) {
+            const std::string name = variable.substr(0, variable.find('=') + 1);
+            for (const std::string &g : environment)
+                if (g.compare(0, name.size(), name) == 0)
+                    return true;
+            return false;
+        };
         for (char **e = environ; *e; ++e)
-            env.push_back(*e);
-        env.insert(env.end(), environment.begin(), environment.end());
+            if (!given(*e))
+                env.push_back(*e);
         std::vector<char *> args, envp;
         for (const std::string &a : argv)
             args.push_back(const_cast<char *>(a.c_str()));

@@ -307,9 +307,9 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
 // Allocations that fail in the real program, converting a 6000 x 4000
 // JPEG over an old file. Under ulimit -v the memory guard refuses the
 // picture before allocating (the sanitizer build reserves too much address
-// space for ulimit -v). Blocks of at least some size made to fail (a
-// preloaded allocator, or the sanitizer's own) fail for real, at the
-// reading, the drawing or the writing. Each run ends converted or with
+// space for ulimit -v). With a preloaded allocator that fails every block
+// from some size on, allocations fail for real, at the reading, the
+// drawing or the writing. Each run ends converted or with
 // "メモリが不足しています", the old file kept; never by a signal.
 TEST(ExecutableFaults, BatchWhenMemoryRunsShort)
 {
@@ -337,18 +337,32 @@ TEST(ExecutableFaults, BatchWhenMemoryRunsShort)
     if (!Sanitized)
         for (rlim_t megabytes = 150; megabytes <= 600; megabytes += 50)
             check("ulimit -v", {}, [=] { setLimit(RLIMIT_AS, megabytes << 20); });
-    for (const size_t kilobytes : {64, 256, 1024, 4096, 16384, 65536, 131072}) {
-        if (Sanitized)
-            check("blocks failing from " + std::to_string(kilobytes) + " KiB",
-                  {"ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb="
-                   + std::to_string(std::max<size_t>(1, kilobytes / 1024))},
-                  {});
-        else
-            check("blocks failing from " + std::to_string(kilobytes) + " KiB",
-                  {"LD_PRELOAD=" + FailingPreload,
-                   "MASUME_FAIL_FROM=" + std::to_string(kilobytes * 1024)},
-                  {});
+    // The sanitizer's runtime must let the preloaded allocator come first,
+    // and hand it null where it runs out.
+    std::string sanitizer;
+    if (Sanitized) {
+        const char *options = std::getenv("ASAN_OPTIONS");
+        sanitizer = std::string("ASAN_OPTIONS=") + (options ? options : "")
+            + ":verify_asan_link_order=0:allocator_may_return_null=1";
     }
+    const auto failing = [&](size_t bytes, const std::string &nth) {
+        std::vector<std::string> environment
+            = {"LD_PRELOAD=" + FailingPreload, "MASUME_FAIL_FROM=" + std::to_string(bytes)};
+        if (!nth.empty())
+            environment.push_back("MASUME_FAIL_NTH=" + nth);
+        if (Sanitized)
+            environment.push_back(sanitizer);
+        return environment;
+    };
+    for (const size_t megabytes : {1, 16, 128})
+        check("every block from " + std::to_string(megabytes) + " MiB failing",
+              failing(megabytes << 20, ""), {});
+    // Blocks of a megabyte or more failing from the n-th on, as when memory
+    // runs out at that moment: at the file's bytes, the background, the
+    // mask, the composite, the writer's buffer.
+    for (int n = 1; n <= 6; ++n)
+        check("blocks from 1 MiB failing from the " + std::to_string(n) + ". on",
+              failing(1 << 20, std::to_string(n)), {});
     for (const auto &[end, count] : ends)
         std::cout << end << (count > 1 ? " x " + std::to_string(count) : "") << "\n";
 }

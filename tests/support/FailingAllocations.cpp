@@ -77,7 +77,8 @@ NOT_INSTRUMENTED bool fails(size_t bytes)
     if (!get(counting) || get(paused))
         return false;
     const uint64_t n = __atomic_add_fetch(&counted, 1, __ATOMIC_RELAXED);
-    if (n != get(failAt))
+    // Blocks of a size fail from the n-th on; single allocations only at n.
+    if (from != 0 ? n < get(failAt) : n != get(failAt))
         return false;
     set(failed, true);
     return true;

@@ -20,7 +20,8 @@ namespace masume::test {
 void failNthAllocation(uint64_t n);
 
 // Fails, from now on, allocations of at least `bytes` bytes: every one, or
-// when n > 0 only the n-th of them (1-based); smaller ones are not counted.
+// when n > 0 the n-th of them (1-based) and every later one, as when
+// memory runs out at that moment; smaller ones are not counted.
 // For code that runs inside a toolkit that does not survive a failing
 // allocation of its own, such as Qt: only picture-sized blocks fail.
 void failAllocationsOfAtLeast(size_t bytes, uint64_t n = 0);
