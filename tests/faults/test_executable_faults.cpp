@@ -198,11 +198,16 @@ TEST(ExecutableFaults, SignalsAtAnyMomentOfABigSaveLeaveTheOldOrTheNewFile)
             // Ended by the signal, or done before it came.
             EXPECT_TRUE(end.status == 128 + signal || (end.status == 0 && whole))
                 << what << ": " << end.status;
-            ++outcomes[std::string(strsignal(signal)) + (old ? ": old file" : ": new file")];
+            ++outcomes[std::string(strsignal(signal)) + ": "
+                       + (old         ? "old file"
+                              : whole ? "new file"
+                                      : "a damaged file")
+                       + (work.names().size() == 1 ? ", nothing else in the folder"
+                                                   : ", other files in the folder")];
         }
     std::cout << "one run takes " << run << " s\n";
     for (const auto &[outcome, count] : outcomes)
-        std::cout << outcome << " x " << count << ", nothing else in the folder\n";
+        std::cout << outcome << " x " << count << "\n";
 }
 
 // A full disk: a tmpfs of 512 KiB, mounted in a mount namespace of the
@@ -335,7 +340,10 @@ TEST(ExecutableFaults, BatchWhenMemoryRunsShort)
         EXPECT_EQ(work.names(), (std::vector<std::string> {"out.jpg"})) << how;
     };
     if (!Sanitized)
-        for (rlim_t megabytes = 150; megabytes <= 600; megabytes += 50)
+        // Finely around what the conversion takes (about 170 to 240 MB,
+        // where the previous JPEG writer's buffer growth failed), then well
+        // above it.
+        for (rlim_t megabytes = 140; megabytes <= 600; megabytes += megabytes < 260 ? 5 : 85)
             check("ulimit -v", {}, [=] { setLimit(RLIMIT_AS, megabytes << 20); });
     // The sanitizer's runtime must let the preloaded allocator come first,
     // and hand it null where it runs out.

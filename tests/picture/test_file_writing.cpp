@@ -201,15 +201,20 @@ struct HalfwaySave
         if (pid == 0) {
             if (ignoredSignal)
                 std::signal(ignoredSignal, SIG_IGN);
-            AtomicFile::useUnnamedFiles(unnamed);
-            AtomicFile file(name);
-            file.write("half", 4);
-            [[maybe_unused]] auto w = ::write(readyPipe[1], "r", 1);
-            char byte;
-            while (::read(goPipe[0], &byte, 1) < 0 && errno == EINTR) { }
-            file.write(" and whole", 10);
-            file.commit();
-            ::_exit(0);
+            // Whatever happens, the child ends here, not in the test runner.
+            try {
+                AtomicFile::useUnnamedFiles(unnamed);
+                AtomicFile file(name);
+                file.write("half", 4);
+                [[maybe_unused]] auto w = ::write(readyPipe[1], "r", 1);
+                char byte;
+                while (::read(goPipe[0], &byte, 1) < 0 && errno == EINTR) { }
+                file.write(" and whole", 10);
+                file.commit();
+                ::_exit(0);
+            } catch (...) {
+                ::_exit(3);
+            }
         }
         ::close(readyPipe[1]);
         ::close(goPipe[0]);
