@@ -6,8 +6,8 @@
 // Replay: pass files instead of folders, e.g. bin/fuzz_bmp crash-1234.
 
 #include "common/Error.h"
-#include "fuzz/ReaderMessages.h"
 #include "picture/PictureFile.h"
+#include "picture/ReaderMessages.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -11,8 +11,8 @@
 // bytes, extreme header fields, cut ends, repeated and missing pieces.
 
 #include "PictureTestSupport.h"
-#include "fuzz/ReaderMessages.h"
 #include "picture/PictureFile.h"
+#include "picture/ReaderMessages.h"
 
 #include <gtest/gtest.h>
 
