@@ -75,9 +75,15 @@ void checkMasks(const std::array<uint32_t, 3> &masks, int bitsPerPixel)
         invalid();
 }
 
-} // namespace
+// The file header: "BM", the file's recorded size, where the pixels start
+// (0: after the colour table) and the size of the info header that follows.
+struct FileHeader
+{
+    uint32_t pixelOffset;
+    uint32_t infoSize;
+};
 
-BmpLayout parseBmpHeader(std::span<const uint8_t> file)
+FileHeader readFileHeader(std::span<const uint8_t> file)
 {
     const uint8_t *f = file.data();
     const size_t n = file.size();
@@ -91,43 +97,59 @@ BmpLayout parseBmpHeader(std::span<const uint8_t> file)
     // writers record only the headers' size; a smaller value is harmless.)
     if (u32(f + 2) > n)
         truncated();
-    const uint32_t pixelOffsetField = u32(f + 10);
-    const uint32_t headerSize = u32(f + FileHeaderSize);
-    if (!knownHeaderSize(headerSize))
+    const FileHeader header {u32(f + 10), u32(f + FileHeaderSize)};
+    if (!knownHeaderSize(header.infoSize))
         invalid();
-    if (n < FileHeaderSize + headerSize)
+    if (n < FileHeaderSize + header.infoSize)
         truncated();
+    return header;
+}
 
-    const uint8_t *h = f + FileHeaderSize;
-    BmpLayout out;
+// The fields of the info header, as stored (OS/2 1.x core headers have no
+// compression, image size or colour count: 0).
+struct InfoHeader
+{
     int64_t width, height;
     uint32_t planes, bitsPerPixel, compression = BI_RGB, imageSize = 0, colours = 0;
-    if (headerSize == 12) {
-        width = u16(h + 4);
-        height = u16(h + 6);
-        planes = u16(h + 8);
-        bitsPerPixel = u16(h + 10);
-    } else {
-        width = int32_t(u32(h + 4));
-        height = int32_t(u32(h + 8));
-        planes = u16(h + 12);
-        bitsPerPixel = u16(h + 14);
-        if (headerSize >= 40) {
-            compression = u32(h + 16);
-            imageSize = u32(h + 20);
-            if (u32(h + 24) > MaxDensity || u32(h + 28) > MaxDensity)
-                invalid();
-            colours = u32(h + 32);
-        }
+};
+
+InfoHeader readInfoHeader(std::span<const uint8_t> file, uint32_t infoSize)
+{
+    const uint8_t *h = file.data() + FileHeaderSize;
+    InfoHeader info;
+    if (infoSize == 12) {
+        info.width = u16(h + 4);
+        info.height = u16(h + 6);
+        info.planes = u16(h + 8);
+        info.bitsPerPixel = u16(h + 10);
+        return info;
     }
-    if (planes != 1)
+    info.width = int32_t(u32(h + 4));
+    info.height = int32_t(u32(h + 8));
+    info.planes = u16(h + 12);
+    info.bitsPerPixel = u16(h + 14);
+    if (infoSize >= 40) {
+        info.compression = u32(h + 16);
+        info.imageSize = u32(h + 20);
+        if (u32(h + 24) > MaxDensity || u32(h + 28) > MaxDensity)
+            invalid();
+        info.colours = u32(h + 32);
+    }
+    return info;
+}
+
+// One plane, a width and height that a picture can have (a negative height:
+// stored top down), and a pixel size the format knows.
+void takeDimensions(const InfoHeader &info, BmpLayout &out)
+{
+    if (info.planes != 1)
         invalid();
-    if (width <= 0 || height == 0 || height == INT32_MIN)
+    if (info.width <= 0 || info.height == 0 || info.height == INT32_MIN)
         invalid();
-    out.width = int(width);
-    out.topDown = height < 0;
-    out.height = int(height < 0 ? -height : height);
-    switch (bitsPerPixel) {
+    out.width = int(info.width);
+    out.topDown = info.height < 0;
+    out.height = int(info.height < 0 ? -info.height : info.height);
+    switch (info.bitsPerPixel) {
     case 1:
     case 2:
     case 4:
@@ -135,41 +157,50 @@ BmpLayout parseBmpHeader(std::span<const uint8_t> file)
     case 16:
     case 24:
     case 32:
-        out.bitsPerPixel = int(bitsPerPixel);
+        out.bitsPerPixel = int(info.bitsPerPixel);
         break;
     default:
         invalid();
     }
+}
 
+// The coding of the pixels and, for 16 and 32 bits, the colour masks (the
+// file's own, which may follow the info header, or the defaults). Returns
+// where the colour table starts.
+size_t takeCoding(std::span<const uint8_t> file, uint32_t infoSize, const InfoHeader &info,
+                  BmpLayout &out)
+{
+    const uint8_t *f = file.data();
     // In an OS/2 2.x header, compression 3 and 4 are Huffman and RLE24
     // coding, which are not supported, as are JPEG, PNG and CMYK content.
-    const bool os2 = headerSize == 16 || headerSize == 64;
-    size_t position = FileHeaderSize + headerSize;
-    switch (compression) {
+    const bool os2 = infoSize == 16 || infoSize == 64;
+    size_t position = FileHeaderSize + infoSize;
+    switch (info.compression) {
     case BI_RGB:
         out.coding = BmpLayout::Coding::Plain;
-        if (bitsPerPixel == 16)
+        if (info.bitsPerPixel == 16)
             out.masks = {0x7C00, 0x03E0, 0x001F};
-        else if (bitsPerPixel == 32)
+        else if (info.bitsPerPixel == 32)
             out.masks = {0xFF0000, 0x00FF00, 0x0000FF};
         break;
     case BI_RLE8:
     case BI_RLE4:
-        if (bitsPerPixel != (compression == BI_RLE8 ? 8u : 4u) || out.topDown)
+        if (info.bitsPerPixel != (info.compression == BI_RLE8 ? 8u : 4u) || out.topDown)
             invalid();
-        out.coding = compression == BI_RLE8 ? BmpLayout::Coding::Rle8 : BmpLayout::Coding::Rle4;
+        out.coding
+            = info.compression == BI_RLE8 ? BmpLayout::Coding::Rle8 : BmpLayout::Coding::Rle4;
         break;
     case BI_BITFIELDS:
     case BI_ALPHABITFIELDS: {
-        if (os2 || (bitsPerPixel != 16 && bitsPerPixel != 32))
+        if (os2 || (info.bitsPerPixel != 16 && info.bitsPerPixel != 32))
             invalid();
         out.coding = BmpLayout::Coding::BitFields;
-        const uint8_t *m = h + 40;
-        if (headerSize == 40) {
+        const uint8_t *m = f + FileHeaderSize + 40;
+        if (infoSize == 40) {
             // The masks follow the header; the alpha mask, when present,
             // is not used.
-            const size_t maskBytes = compression == BI_BITFIELDS ? 12 : 16;
-            if (n < position + maskBytes)
+            const size_t maskBytes = info.compression == BI_BITFIELDS ? 12 : 16;
+            if (file.size() < position + maskBytes)
                 truncated();
             m = f + position;
             position += maskBytes;
@@ -181,46 +212,57 @@ BmpLayout parseBmpHeader(std::span<const uint8_t> file)
     default:
         invalid();
     }
+    return position;
+}
 
-    // The colour table: as many entries as the header says, all of them in
-    // the file; without a count, the full table for the pixel size, or as
-    // much of it as lies before the pixels (such short tables occur).
-    const size_t entryBytes = headerSize == 12 ? 3 : 4;
-    const size_t paletteStart = position;
-    // An offset of 0 means the pixels follow the colour table.
-    if (pixelOffsetField != 0 && pixelOffsetField < paletteStart)
+// The colour table from paletteStart: as many entries as the header says,
+// all of them in the file; without a count, the full table for the pixel
+// size, or as much of it as lies before the pixels (such short tables
+// occur). Returns where the table ends.
+size_t takePalette(std::span<const uint8_t> file, uint32_t infoSize, uint32_t pixelOffset,
+                   const InfoHeader &info, size_t paletteStart, BmpLayout &out)
+{
+    const size_t entryBytes = infoSize == 12 ? 3 : 4;
+    if (pixelOffset != 0 && pixelOffset < paletteStart)
         invalid();
-    uint64_t entries = colours;
-    if (entries == 0 && bitsPerPixel <= 8) {
-        entries = uint64_t(1) << bitsPerPixel;
-        if (pixelOffsetField >= paletteStart)
-            entries = std::min<uint64_t>(entries, (pixelOffsetField - paletteStart) / entryBytes);
+    uint64_t entries = info.colours;
+    if (entries == 0 && info.bitsPerPixel <= 8) {
+        entries = uint64_t(1) << info.bitsPerPixel;
+        if (pixelOffset >= paletteStart)
+            entries = std::min<uint64_t>(entries, (pixelOffset - paletteStart) / entryBytes);
     }
-    if (paletteStart + entries * entryBytes > n)
+    if (paletteStart + entries * entryBytes > file.size())
         truncated();
-    if (bitsPerPixel <= 8) {
-        out.paletteSize = int(std::min<uint64_t>(entries, uint64_t(1) << bitsPerPixel));
+    if (info.bitsPerPixel <= 8) {
+        out.paletteSize = int(std::min<uint64_t>(entries, uint64_t(1) << info.bitsPerPixel));
         if (out.paletteSize == 0)
             invalid();
         for (int i = 0; i < out.paletteSize; ++i) {
-            const uint8_t *e = f + paletteStart + size_t(i) * entryBytes;
+            const uint8_t *e = file.data() + paletteStart + size_t(i) * entryBytes;
             out.palette[size_t(i)] = uint32_t(e[0]) | uint32_t(e[1]) << 8 | uint32_t(e[2]) << 16;
         }
     }
+    return paletteStart + size_t(entries) * entryBytes;
+}
 
-    out.pixelOffset
-        = pixelOffsetField ? pixelOffsetField : paletteStart + size_t(entries) * entryBytes;
-    if (out.pixelOffset > n)
+// Where the pixels lie and how many bytes they take: for run-length coding
+// the image size (or the rest of the file); otherwise every row, the last
+// one possibly without its padding, all of them within the file.
+void locatePixels(std::span<const uint8_t> file, size_t pixelOffset, const InfoHeader &info,
+                  BmpLayout &out)
+{
+    out.pixelOffset = pixelOffset;
+    if (out.pixelOffset > file.size())
         truncated();
-    const size_t available = n - out.pixelOffset;
-    if (imageSize > available)
+    const size_t available = file.size() - out.pixelOffset;
+    if (info.imageSize > available)
         truncated();
 
     if (out.coding == BmpLayout::Coding::Rle8 || out.coding == BmpLayout::Coding::Rle4) {
-        out.pixelBytes = imageSize ? imageSize : available;
-        return out;
+        out.pixelBytes = info.imageSize ? info.imageSize : available;
+        return;
     }
-    const uint64_t rowBits = uint64_t(out.width) * bitsPerPixel;
+    const uint64_t rowBits = uint64_t(out.width) * info.bitsPerPixel;
     const uint64_t rowBytes = (rowBits + 31) / 32 * 4;
     const uint64_t lastRowUsed = (rowBits + 7) / 8;
     // At most 2^31 rows of at most 2^34 bytes: the product needs 128 bits.
@@ -230,6 +272,21 @@ BmpLayout parseBmpHeader(std::span<const uint8_t> file)
         truncated();
     out.rowBytes = size_t(rowBytes);
     out.pixelBytes = size_t(needed);
+}
+
+} // namespace
+
+BmpLayout parseBmpHeader(std::span<const uint8_t> file)
+{
+    const FileHeader header = readFileHeader(file);
+    const InfoHeader info = readInfoHeader(file, header.infoSize);
+    BmpLayout out;
+    takeDimensions(info, out);
+    const size_t paletteStart = takeCoding(file, header.infoSize, info, out);
+    const size_t paletteEnd
+        = takePalette(file, header.infoSize, header.pixelOffset, info, paletteStart, out);
+    // An offset of 0 means the pixels follow the colour table.
+    locatePixels(file, header.pixelOffset ? header.pixelOffset : paletteEnd, info, out);
     return out;
 }
 
