@@ -8,8 +8,8 @@
 namespace masume {
 
 // What the picture commands ask of the windows around them. The main window
-// answers with its dialogs and the grid window; tests and other front ends
-// answer with their own.
+// answers with its dialogs and the grid window's check box; tests and other
+// front ends answer with their own.
 class PictureCommandHost
 {
 public:
@@ -24,16 +24,14 @@ public:
     // Whether saving writes the picture with the grid (the grid window's
     // check box Check_Grid).
     virtual bool saveWithGrid() = 0;
-    // The grid window's DrawGLine, which rebuilds the mask at the picture
-    // control's size and ends in CompoundLayer.
-    virtual void drawGLine() = 0;
     // Runs reading, decoding, drawing or writing, which takes up to a second
     // on a large picture; never a question or a dialog.
     virtual void longWork(const std::function<void()> &work) { work(); }
 };
 
 // Opening and saving pictures, on the main window's state (PictureFileName,
-// Layers, Compounds, the picture control) and the grid window's surfaces.
+// Layers, Compounds, the picture control) and, through it, the grid
+// window's surfaces.
 class PictureCommands
 {
 public:
@@ -45,11 +43,9 @@ public:
 
     // Opens the file chosen in the open-picture dialog. PictureFileName
     // takes the name first and keeps it whatever happens. Only when the file
-    // was read and made into a 24-bit picture do the background, the
-    // picture control, both composites, GridMask and ColorLayer take the
-    // picture and its size (all of them or, when memory runs out, none);
-    // then DrawGLine composes the view. When DrawGLine fails, the composites
-    // and the picture shown stay the previous ones at the new size.
+    // was read and made into a picture does the main window take it
+    // (CanvasCore::takePicture: all surfaces at its size, then DrawGLine;
+    // all or nothing when memory runs out).
     void OpenPicture1Accept(const std::string &fileName);
 
     // Saves the composite chosen by Check_Grid under PictureFileName. An

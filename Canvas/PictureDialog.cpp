@@ -1,8 +1,8 @@
 #include "Canvas/PictureDialog.h"
 
 #include "Canvas/PicturePreview.h"
-#include "app/Dialogs.h"
 #include "picture/PictureFile.h"
+#include "ui/Dialogs.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

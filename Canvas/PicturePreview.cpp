@@ -1,11 +1,11 @@
 #include "Canvas/PicturePreview.h"
 
 #include "Canvas/SurfaceImage.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
-#include "app/WaitCursor.h"
 #include "common/Error.h"
 #include "picture/PictureFile.h"
+#include "ui/Dialogs.h"
+#include "ui/Guard.h"
+#include "ui/WaitCursor.h"
 
 #include <QDialog>
 #include <QFile>

@@ -1,13 +1,13 @@
 #include "Canvas/TF_Canvas.h"
 
+#include "Canvas/CanvasCommands.h"
+#include "Canvas/GridWindowLink.h"
 #include "Canvas/PictureDialog.h"
-#include "Grid/TF_Grid.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
-#include "app/WaitCursor.h"
+#include "ui/Dialogs.h"
+#include "ui/Guard.h"
+#include "ui/WaitCursor.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QLayout>
@@ -20,8 +20,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-
-TF_Canvas *F_Canvas = nullptr;
 
 // Qt's resource initialiser must be called outside any namespace.
 static void initCanvasResources()
@@ -59,6 +57,23 @@ QFont windowFont()
     return font;
 }
 
+// A command's stored shortcut as a key sequence: the low byte is the key
+// (a letter's virtual-key code is its upper-case character, as Qt's key
+// code), 0x4000 adds Ctrl, 0x8000 Alt, 0x2000 Shift.
+QKeySequence shortcutOf(int stored)
+{
+    if (stored == 0)
+        return {};
+    Qt::KeyboardModifiers modifiers;
+    if (stored & 0x4000)
+        modifiers |= Qt::ControlModifier;
+    if (stored & 0x8000)
+        modifiers |= Qt::AltModifier;
+    if (stored & 0x2000)
+        modifiers |= Qt::ShiftModifier;
+    return QKeySequence(QKeyCombination(modifiers, Qt::Key(stored & 0xFF)));
+}
+
 } // namespace
 
 TF_Canvas::TF_Canvas(QWidget *parent)
@@ -90,25 +105,14 @@ void TF_Canvas::createControls()
                              "picture-open", "picture-save", "picture-save-as"})
         C_ImageList.append(QIcon(QStringLiteral(":/canvas/%1.png").arg(QLatin1String(file))));
 
-    // Commands: name, category, caption, picture, shortcut, enabled, hint.
-    const QKeySequence none;
-    FileNew1 = createAction("FileNew1", "ファイル", "新規(&N)", 0, none, false, "");
-    FileOpen1
-        = createAction("FileOpen1", "ファイル", "開く(&O)...", 1,
-                       QKeySequence(Qt::CTRL | Qt::Key_O), false, "開く|既存のファイルを開く");
-    FileSave1 = createAction("FileSave1", "ファイル", "上書き保存(&S)", 2,
-                             QKeySequence(Qt::CTRL | Qt::Key_S), false, "");
-    FileSaveAs1 = createAction("FileSaveAs1", "ファイル", "名前を付けて保存(&A)...", 3,
-                               QKeySequence(Qt::CTRL | Qt::Key_A), false,
-                               "別名で保存|現在のファイルに新しい名前をつけて保存");
-    FileExit1 = createAction("FileExit1", "ファイル", "終了(&X)", 4, none, true,
-                             "終了|アプリケーションを終了する");
-    OpenPicture1 = createAction("OpenPicture1", "ダイアログ", "背景画像を開く", 5,
-                                QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O), true, "画像を開く");
-    SavePicture1 = createAction("SavePicture1", "ダイアログ", "現在画像を上書き保存", 6,
-                                QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), true, "画像の保存");
-    SaveAsPicture1 = createAction("SaveAsPicture1", "ダイアログ", "現在画像を名前を付けて保存", 7,
-                                  QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A), true, "画像の保存");
+    // The commands, from the command table; each member by its name.
+    QAction **const members[] = {&FileNew1,  &FileOpen1,    &FileSave1,    &FileSaveAs1,
+                                 &FileExit1, &OpenPicture1, &SavePicture1, &SaveAsPicture1};
+    static_assert(std::size(members) == masume::ui::CanvasCommands.size());
+    for (size_t i = 0; i < std::size(members); ++i) {
+        QAction *action = createAction(masume::ui::CanvasCommands[i]);
+        *members[i] = action;
+    }
     connect(FileExit1, &QAction::triggered, this, [this] { guarded([this] { close(); }); });
     connect(OpenPicture1, &QAction::triggered, this, [this] { OpenPicture1Execute(); });
     connect(SavePicture1, &QAction::triggered, this, [this] { SavePicture1Execute(SavePicture1); });
@@ -213,19 +217,18 @@ void TF_Canvas::createControls()
     resize(688, C_Menu->sizeHint().height() + 29 + 386 + 19);
 }
 
-QAction *TF_Canvas::createAction(const char *name, const QString &category, const QString &caption,
-                                 int imageIndex, const QKeySequence &shortcut, bool enabled,
-                                 const QString &hint)
+QAction *TF_Canvas::createAction(const masume::ui::CanvasCommand &command)
 {
-    auto *action = new QAction(C_ImageList.value(imageIndex), caption, this);
-    action->setObjectName(QLatin1String(name));
-    action->setProperty("category", category);
-    action->setProperty("imageIndex", imageIndex);
-    action->setProperty("hint", hint);
-    action->setShortcut(shortcut);
+    auto *action = new QAction(C_ImageList.value(command.imageIndex),
+                               QString::fromUtf8(command.caption), this);
+    action->setObjectName(QLatin1String(command.name));
+    action->setProperty("category", QString::fromUtf8(command.category));
+    action->setProperty("imageIndex", command.imageIndex);
+    action->setProperty("hint", QString::fromUtf8(command.hint));
+    action->setShortcut(shortcutOf(command.shortcut));
     // The commands work while either window of the program is active.
     action->setShortcutContext(Qt::ApplicationShortcut);
-    action->setEnabled(enabled);
+    action->setEnabled(command.enabled);
     C_ActionList.append(action);
     return action;
 }
@@ -284,16 +287,11 @@ void TF_Canvas::SavePicture1Execute(QObject *Sender)
     guarded([this] { m_commands.SavePicture1Execute(); });
 }
 
-void TF_Canvas::CompoundLayer()
-{
-    guarded([this] { m_core.CompoundLayer(); });
-}
-
 void TF_Canvas::Tool_VGridClick(QObject *Sender)
 {
     guarded([this] {
-        if (F_Grid)
-            F_Grid->setVisible(Tool_VGrid->isChecked());
+        if (m_gridWindow)
+            m_gridWindow->setGridWindowVisible(Tool_VGrid->isChecked());
     });
 }
 
@@ -352,14 +350,7 @@ void TF_Canvas::executeSaveAs()
 
 bool TF_Canvas::saveWithGrid()
 {
-    return F_Grid->Check_Grid->isChecked();
-}
-
-void TF_Canvas::drawGLine()
-{
-    // The grid window's chain itself, not its guarded slot: an error then
-    // reaches this window's guard after the wait cursor has gone.
-    F_Grid->core().DrawGLine();
+    return !m_gridWindow || m_gridWindow->saveWithGrid();
 }
 
 void TF_Canvas::longWork(const std::function<void()> &work)

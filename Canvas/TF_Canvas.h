@@ -17,16 +17,17 @@ class QToolBar;
 class QToolButton;
 
 namespace masume::ui {
+class GridWindowLink;
+struct CanvasCommand;
 class PictureDialog;
-}
-
-class TF_Canvas;
-// The main window, set once at start-up.
-extern TF_Canvas *F_Canvas;
+} // namespace masume::ui
 
 // The main window: menu, tool bar, the picture at 1:1 in a scrolling view and
 // an empty status bar; the background, the two composites and the picture
-// commands. Every handler runs inside the program's error guard.
+// commands. Every handler runs inside the program's error guard. The window
+// knows nothing of the grid window: its core reaches the grid window's
+// through the cores' seams, and what it asks of the grid window goes through
+// a GridWindowLink; start-up connects both (app/Startup.h).
 class TF_Canvas : public QMainWindow, private masume::PictureCommandHost
 {
     Q_OBJECT
@@ -35,7 +36,12 @@ public:
     explicit TF_Canvas(QWidget *parent = nullptr);
     ~TF_Canvas() override;
 
+    // The pictures, the composition and the current file name.
     masume::CanvasCore &core() { return m_core; }
+    const masume::CanvasCore &core() const { return m_core; }
+
+    // The grid window's answers (null: none); set once at start-up.
+    void setGridWindow(masume::ui::GridWindowLink *gridWindow) { m_gridWindow = gridWindow; }
 
     // Controls, in the window's order from top to bottom.
     QMenuBar *C_Menu = nullptr;
@@ -81,7 +87,6 @@ public slots:
     void OpenPicture1Accept(QObject *Sender);
     void SaveAsPicture1Accept(QObject *Sender);
     void SavePicture1Execute(QObject *Sender);
-    void CompoundLayer();
     void Tool_VGridClick(QObject *Sender);
     void ToolButton2Click(QObject *Sender);
 
@@ -91,9 +96,7 @@ protected:
 
 private:
     void createControls();
-    QAction *createAction(const char *name, const QString &category, const QString &caption,
-                          int imageIndex, const QKeySequence &shortcut, bool enabled,
-                          const QString &hint);
+    QAction *createAction(const masume::ui::CanvasCommand &command);
     QToolButton *createToolButton(QWidget *strip, const char *name, int left, QAction *action);
 
     // The commands' execute handlers for the dialog commands: the dialog,
@@ -105,11 +108,11 @@ private:
     bool confirmOverwrite() override;
     void executeSaveAs() override;
     bool saveWithGrid() override;
-    void drawGLine() override;
     void longWork(const std::function<void()> &work) override;
 
     masume::ui::PictureDialog *m_openDialog = nullptr;
     masume::ui::PictureDialog *m_saveDialog = nullptr;
+    masume::ui::GridWindowLink *m_gridWindow = nullptr;
     masume::CanvasCore m_core;
     masume::PictureCommands m_commands;
 };

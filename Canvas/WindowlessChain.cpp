@@ -2,26 +2,11 @@
 
 namespace masume {
 
-WindowlessChain::WindowlessChain(std::string_view sizeHText, std::string_view sizeVText)
+WindowlessChain::WindowlessChain(int32_t sizeH, int32_t sizeV)
 {
     canvas.FormCreate();
-    grid.setCanvas(&canvas);
-    canvas.setGrid(&grid);
-    grid.FormCreate(sizeHText, sizeVText);
-}
-
-void WindowlessChain::open(const Surface &picture)
-{
-    canvas.Layers[0].assign(picture);
-    canvas.Layers[0].convertTo24();
-    const int w = picture.width(), h = picture.height();
-    view.setWidth(w);
-    view.setHeight(h);
-    view.resizePicture(w, h);
-    for (Surface *s :
-         {&canvas.Compounds[0], &canvas.Compounds[1], &grid.GridMask, &grid.ColorLayer})
-        s->setSize(w, h);
-    grid.DrawGLine();
+    grid.FormCreate(sizeH, sizeV);
+    connectCores(canvas, grid);
 }
 
 } // namespace masume

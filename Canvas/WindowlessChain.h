@@ -5,13 +5,14 @@
 #include "Canvas/PictureControl.h"
 #include "Grid/GridCore.h"
 
-#include <string_view>
+#include <cstdint>
 
 namespace masume {
 
-// Both windows' halves without the windows, set up in the program's order
-// (the main window's first, then the grid window's with the sizes of its
-// boxes): for front ends without windows, benchmarks and tests.
+// Both windows' halves without the windows, set up and connected as
+// start-up does (the main window's first, then the grid window's with the
+// cell sizes of its boxes): for front ends without windows, benchmarks and
+// tests.
 class WindowlessChain
 {
 public:
@@ -19,36 +20,30 @@ public:
     CanvasCore canvas {view};
     GridCore grid;
 
-    // May raise "'%s' は整数ではありません" for a size text.
-    explicit WindowlessChain(std::string_view sizeHText = "32", std::string_view sizeVText = "32");
+    explicit WindowlessChain(int32_t sizeH = 32, int32_t sizeV = 32);
     WindowlessChain(const WindowlessChain &) = delete;
     WindowlessChain &operator=(const WindowlessChain &) = delete;
 
-    // The surfaces as opening a file leaves them, without the file: picture
-    // (made 24-bit) as the background, the picture control, both
-    // composites, the mask and the colour layer at its size; then
-    // DrawGLine.
-    void open(const Surface &picture);
+    // Takes picture as opening a file does, without the file
+    // (CanvasCore::takePicture).
+    void open(const Surface &picture) { canvas.takePicture(picture); }
 };
 
 // The answers of a front end that asks nothing: OK to every overwrite, the
-// composite chosen once, DrawGLine of the grid window's half.
+// composite chosen once.
 class UnattendedHost : public PictureCommandHost
 {
 public:
-    explicit UnattendedHost(GridCore &grid, bool withGrid = true)
-        : m_grid(grid)
-        , m_withGrid(withGrid)
+    explicit UnattendedHost(bool withGrid = true)
+        : m_withGrid(withGrid)
     {
     }
     bool confirmOverwrite() override { return true; }
     // Unreachable while every overwrite is confirmed.
     void executeSaveAs() override { }
     bool saveWithGrid() override { return m_withGrid; }
-    void drawGLine() override { m_grid.DrawGLine(); }
 
 private:
-    GridCore &m_grid;
     bool m_withGrid;
 };
 

@@ -1,82 +1,93 @@
 #include "Grid/GridCore.h"
 
-#include "Grid/GridRoutines.h"
+#include "Grid/MaskPen.h"
 #include "common/MemoryFailure.h"
-#include "common/NumberConversion.h"
 
 #include <utility>
 
 namespace masume {
 
-void GridCore::FormCreate(std::string_view sizeHText, std::string_view sizeVText)
+namespace {
+
+// A copy of surface at width x height, width first, as a surface takes a new
+// size: the top-left part kept, new area in its brush colour.
+Surface resized(const Surface &surface, int width, int height)
 {
-    GridMask = Surface(PixelFormat::Mono1);
-    GridMask.setBrushColor(White);
-    GridMask.setPenColor(Black);
-    ColorLayer = Surface(PixelFormat::Rgb24);
-    ColorLayer.setBrushColor(Black);
-    GridKind = 0;
-    SizeH = strToInt(sizeHText);
-    SizeV = strToInt(sizeVText);
+    Surface copy = surface;
+    copy.setWidth(width);
+    copy.setHeight(height);
+    return copy;
 }
 
-GridCore::Routine GridCore::routineFor(int32_t kind)
+} // namespace
+
+void GridCore::FormCreate(int32_t sizeH, int32_t sizeV)
 {
-    switch (kind) {
-    case GridKinds::Square:
-        return &GridCore::DrawSquare;
-    case GridKinds::Diamond:
-        return &GridCore::DrawDiamond;
-    case GridKinds::StaggeredRows:
-        return &GridCore::DrawSHexH;
-    case GridKinds::StaggeredColumns:
-        return &GridCore::DrawSHexV;
-    case GridKinds::HexRows:
-        return &GridCore::DrawHexH;
-    case GridKinds::HexColumns:
-        return &GridCore::DrawHexV;
-    default:
-        return nullptr; // 0, 1 and every other code draw nothing
-    }
+    m_gridMask = Surface(PixelFormat::Mono1);
+    m_gridMask.setBrushColor(White);
+    m_gridMask.setPenColor(Black);
+    m_colorLayer = Surface(PixelFormat::Rgb24);
+    m_colorLayer.setBrushColor(Black);
+    m_gridKind = 0;
+    m_sizeH = sizeH;
+    m_sizeV = sizeV;
 }
 
 void GridCore::DrawGLine()
 {
     // The copy shares the old mask's pixels: the mask is cleared as a whole
     // before it is drawn on, so it takes new storage and the copy stays.
-    Surface previous = GridMask;
+    Surface previous = m_gridMask;
     undoOnMemoryFailure(
         [this] {
             const int W = m_canvas->canvasWidth();
             const int H = m_canvas->canvasHeight();
-            GridMask.setWidth(W);
-            GridMask.setHeight(H);
-            GridMask.FillRect(0, 0, W, H);
-            if (const Routine routine = routineFor(GridKind))
-                (this->*routine)(SizeH, SizeV);
+            m_gridMask.setWidth(W);
+            m_gridMask.setHeight(H);
+            m_gridMask.FillRect(0, 0, W, H);
+            if (const GridRoutine routine = routineFor(m_gridKind)) {
+                // The routine draws with the mask's pen, over its size, with
+                // a = SizeH and b = SizeV.
+                MaskPen pen(m_gridMask);
+                routine({pen, m_gridMask.width(), m_gridMask.height(), m_sizeH, m_sizeV}, m_sizeH,
+                        m_sizeV);
+            }
             DrawGrid();
         },
-        [&] { GridMask = std::move(previous); });
+        [&] { m_gridMask = std::move(previous); });
 }
 
 void GridCore::DrawGrid()
 {
-    Surface previous = ColorLayer; // shares, as in DrawGLine
+    Surface previous = m_colorLayer; // shares, as in DrawGLine
     undoOnMemoryFailure(
         [this] {
             const int W = m_canvas->canvasWidth();
             const int H = m_canvas->canvasHeight();
-            ColorLayer.FillRect(0, 0, W, H);
-            BitBlt(ColorLayer, GridMask, RasterOp::SRCPAINT);
+            m_colorLayer.FillRect(0, 0, W, H);
+            BitBlt(m_colorLayer, m_gridMask, RasterOp::SRCPAINT);
             m_canvas->CompoundLayer();
         },
-        [&] { ColorLayer = std::move(previous); });
+        [&] { m_colorLayer = std::move(previous); });
 }
 
 void GridCore::GridTypeExecute(int32_t imageIndex)
 {
-    GridKind = imageIndex;
+    m_gridKind = imageIndex;
     DrawGLine();
+}
+
+GridCore::Surfaces GridCore::resizedSurfaces(int width, int height) const
+{
+    return {resized(m_gridMask, width, height), resized(m_colorLayer, width, height)};
+}
+
+GridCore::Surfaces GridCore::exchangeSurfaces(Surfaces &&surfaces) noexcept
+{
+    Surfaces previous {std::move(m_gridMask), std::move(m_colorLayer)};
+    m_gridMask = std::move(surfaces.GridMask);
+    m_colorLayer = std::move(surfaces.ColorLayer);
+    return previous;
 }
 
 } // namespace masume

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Grid/GridRoutines.h"
+#include "Grid/GridKinds.h"
 #include "raster/Surface.h"
 
 #include <cstdint>
-#include <string_view>
 
 namespace masume {
 
@@ -23,24 +22,39 @@ public:
 // black-and-white grid mask and the colour layer that carries the lines in
 // the grid colour. The grid colour is held only as the brush colour of
 // ColorLayer.
+//
+// The state is read through accessors of its own names and changed only by
+// the operations below; the surfaces change only through the chain and
+// through a new picture's size.
 class GridCore
 {
 public:
-    Surface GridMask {PixelFormat::Mono1};
-    Surface ColorLayer;
-    int32_t GridKind = 0;
-    int32_t SizeH = 0;
-    int32_t SizeV = 0;
+    const Surface &GridMask() const { return m_gridMask; }
+    const Surface &ColorLayer() const { return m_colorLayer; }
+    int32_t GridKind() const { return m_gridKind; }
+    int32_t SizeH() const { return m_sizeH; }
+    int32_t SizeV() const { return m_sizeV; }
+    Colour gridColour() const { return m_colorLayer.brushColor(); }
 
-    // The window's other half, set once at start-up before any drawing.
+    // The window's other half, set once at start-up before any drawing
+    // (connectCores in Canvas/CanvasCore.h).
     void setCanvas(CanvasLink *canvas) { m_canvas = canvas; }
     CanvasLink *canvas() const { return m_canvas; }
 
     // Set-up at the window's creation: the mask (1 bit, white brush, black
-    // pen), the colour layer (24 bits, black brush), kind 0 and the sizes
-    // read from the size boxes' texts. Draws nothing. The text conversion
-    // may raise "'%s' は整数ではありません".
-    void FormCreate(std::string_view sizeHText, std::string_view sizeVText);
+    // pen), the colour layer (24 bits, black brush), kind 0 and the cell
+    // sizes in pixels. Draws nothing.
+    void FormCreate(int32_t sizeH, int32_t sizeV);
+
+    // The settings, stored without drawing: any value is taken (a size of 0
+    // fails only when a kind is drawn with it).
+    void setGridKind(int32_t kind) { m_gridKind = kind; }
+    void setSizeH(int32_t sizeH) { m_sizeH = sizeH; }
+    void setSizeV(int32_t sizeV) { m_sizeV = sizeV; }
+    // The grid colour (red + green * 256 + blue * 65536; bits above 24 are
+    // dropped), as the brush colour of the colour layer; the next DrawGrid
+    // draws with it.
+    void setGridColour(Colour colour) { m_colorLayer.setBrushColor(colour); }
 
     // Rebuilds the mask at the picture control's size for the current kind
     // and sizes, then calls DrawGrid. A routine's error (a size of 0)
@@ -54,20 +68,26 @@ public:
     // Stores the chosen kind (the image index of the action) and redraws.
     void GridTypeExecute(int32_t imageIndex);
 
-    // The grid routine of a kind; null for the kinds that draw nothing.
-    using Routine = void (GridCore::*)(int32_t a, int32_t b);
-    static Routine routineFor(int32_t kind);
-
-    // The grid routines on the mask, with a = SizeH and b = SizeV from
-    // DrawGLine.
-    void DrawSquare(int32_t a, int32_t b);
-    void DrawDiamond(int32_t a, int32_t b);
-    void DrawSHexH(int32_t a, int32_t b);
-    void DrawSHexV(int32_t a, int32_t b);
-    void DrawHexH(int32_t a, int32_t b);
-    void DrawHexV(int32_t a, int32_t b);
+    // The mask and the colour layer at a new picture's size, made beside
+    // the ones in place: a failure to allocate them changes nothing.
+    struct Surfaces
+    {
+        Surface GridMask, ColorLayer;
+    };
+    // The surfaces in place brought to width x height (width first; the
+    // top-left part kept, new area in each one's brush colour), each with
+    // its own pen and brush. Allocates; changes nothing.
+    Surfaces resizedSurfaces(int width, int height) const;
+    // Puts surfaces in place, the mask first, and returns the ones they
+    // replace. Moves only: cannot fail.
+    Surfaces exchangeSurfaces(Surfaces &&surfaces) noexcept;
 
 private:
+    Surface m_gridMask {PixelFormat::Mono1};
+    Surface m_colorLayer;
+    int32_t m_gridKind = 0;
+    int32_t m_sizeH = 0;
+    int32_t m_sizeV = 0;
     CanvasLink *m_canvas = nullptr;
 };
 

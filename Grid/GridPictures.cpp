@@ -1,6 +1,10 @@
 #include "Grid/GridPictures.h"
 
+#include "Grid/GridKinds.h"
+
 #include <QImage>
+
+#include <array>
 
 // Resources of a static library register only when referenced.
 static void initGridResources()
@@ -34,10 +38,13 @@ QPixmap withTransparentBorder(const QString &path)
 QList<QPixmap> gridPictures()
 {
     initGridResources();
-    static const char *const names[] = {
-        "plain",          "ring",     "square",      "diamond",   "bricks-rows",
-        "bricks-columns", "hex-rows", "hex-columns", "triangles", "triangles-turned",
-    };
+    // The kinds' pictures, and those of the three indices no kind has.
+    std::array<const char *, 10> names {};
+    for (const GridKindRow &kind : GridKindTable)
+        names[size_t(kind.code)] = kind.picture;
+    names[1] = "ring";
+    names[8] = "triangles";
+    names[9] = "triangles-turned";
     QList<QPixmap> pictures;
     for (const char *name : names)
         pictures.append(

@@ -6,18 +6,6 @@
 
 namespace masume {
 
-// Grid kind codes; a kind's code is also the index of its picture among the
-// grid window's button pictures.
-namespace GridKinds {
-inline constexpr int32_t Nothing = 0;
-inline constexpr int32_t Square = 2;
-inline constexpr int32_t Diamond = 3;
-inline constexpr int32_t StaggeredRows = 4; // SHexH
-inline constexpr int32_t StaggeredColumns = 5; // SHexV
-inline constexpr int32_t HexRows = 6; // HexH
-inline constexpr int32_t HexColumns = 7; // HexV
-} // namespace GridKinds
-
 // What a grid routine draws on: the pen of the mask (or a recorder), the
 // mask's width W and height H, and the settings SizeH and SizeV, which some
 // routines read for half-cell shifts and spans.
@@ -39,6 +27,8 @@ struct GridTarget
 // by a size comes before the first line: a size of 0 raises
 // "0 による浮動小数点数除算" ("不正な浮動小数点数演算命令" when the
 // dividend is 0 as well) with nothing drawn.
+//
+// Which routine draws which kind: Grid/GridKinds.h.
 //
 // Cost: a pen move and a line per line, with no limit on their number and
 // nothing skipped, outside the mask included; the hexagonal kinds draw one
@@ -62,6 +52,8 @@ void DrawHexH(const GridTarget &target, int32_t a, int32_t b);
 // The transpose of DrawHexH: DrawHexV(a, b) on W x H draws the points of
 // DrawHexH(b, a) on H x W, in the same order, with x and y exchanged.
 void DrawHexV(const GridTarget &target, int32_t a, int32_t b);
+
+using GridRoutine = void (*)(const GridTarget &target, int32_t a, int32_t b);
 
 // One line from `from` to `to`: a pen move, then a line; `to` is not set.
 inline void penLine(LineSink &pen, Point from, Point to)

@@ -1,15 +1,14 @@
 #include "Grid/TF_Grid.h"
 
-#include "Canvas/TF_Canvas.h"
 #include "Grid/ColorBar.h"
 #include "Grid/ColorSwatch.h"
 #include "Grid/GridPictures.h"
-#include "app/Beep.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
-#include "app/WaitCursor.h"
 #include "common/NumberConversion.h"
 #include "common/Quotient.h"
+#include "ui/Beep.h"
+#include "ui/Dialogs.h"
+#include "ui/Guard.h"
+#include "ui/WaitCursor.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -25,9 +24,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <map>
 #include <string>
-
-TF_Grid *F_Grid = nullptr;
 
 using masume::ui::guarded;
 
@@ -71,9 +69,6 @@ TF_Grid::TF_Grid(QWidget *parent)
     setFixedSize(209, 313);
 
     createControls();
-
-    m_core.setCanvas(&F_Canvas->core());
-    F_Canvas->core().setGrid(&m_core);
     FormCreate();
 }
 
@@ -177,37 +172,7 @@ void TF_Grid::createControls()
     E_ColorB = numberBox("E_ColorB", 168, 272, "0");
     Bevel3 = bevel("Bevel3", 304);
 
-    // The grid-kind actions and their buttons: exactly one is down; a click
-    // on the one that is down keeps it down and still runs.
-    G_ActionList = new QActionGroup(this);
-    G_ActionList->setObjectName(QStringLiteral("G_ActionList"));
-    G_ActionList->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    auto kind = [this](const char *actionName, int code, const char *buttonName, int x, int y,
-                       QToolButton *&button) {
-        auto *a = new QAction(G_ActionList);
-        a->setObjectName(QLatin1String(actionName));
-        a->setCheckable(true);
-        a->setData(code);
-        a->setIcon(QIcon(G_ImageList.value(code)));
-        auto *b = new QToolButton(GridButtons);
-        b->setObjectName(QLatin1String(buttonName));
-        b->setDefaultAction(a);
-        b->setGeometry(x, y, 23, 22);
-        b->setIconSize(QSize(16, 16));
-        b->setFocusPolicy(Qt::NoFocus); // clicking a kind leaves no box
-        button = b;
-        connect(a, &QAction::triggered, this, [this, a] { GridTypeExecute(a); });
-        return a;
-    };
-    using namespace masume::GridKinds;
-    Grid_Nothing = kind("Grid_Nothing", Nothing, "Btn_Nothing", 0, 0, Btn_Nothing);
-    Grid_Square = kind("Grid_Square", Square, "Btn_Square", 24, 0, Btn_Square);
-    Grid_SHexH = kind("Grid_SHexH", StaggeredRows, "Btn_SHexH", 48, 0, Btn_SHexH);
-    Grid_HexH = kind("Grid_HexH", HexRows, "Btn_HexH", 72, 0, Btn_HexH);
-    Grid_Diamond = kind("Grid_Diamond", Diamond, "Btn_Diamond", 24, 24, Btn_Diamond);
-    Grid_SHexV = kind("Grid_SHexV", StaggeredColumns, "Btn_SHexV", 48, 24, Btn_SHexV);
-    Grid_HexV = kind("Grid_HexV", HexColumns, "Btn_HexV", 72, 24, Btn_HexV);
-    Grid_Nothing->setChecked(true);
+    createKindButtons();
 
     // Tab order; disabled boxes and the panels take no focus and are
     // skipped.
@@ -221,6 +186,42 @@ void TF_Grid::createControls()
     for (QScrollBar *bar : {ColorBarR, ColorBarG, ColorBarB})
         connect(bar, &QScrollBar::valueChanged, this, [this, bar] { ColorBarChange(bar); });
     connect(ColorPanel, &ColorSwatch::clicked, this, [this] { ColorPanelClick(ColorPanel); });
+}
+
+// The grid-kind actions and their buttons, one of each per kind of the kinds'
+// table: exactly one is down; a click on the one that is down keeps it down
+// and still runs.
+void TF_Grid::createKindButtons()
+{
+    G_ActionList = new QActionGroup(this);
+    G_ActionList->setObjectName(QStringLiteral("G_ActionList"));
+    G_ActionList->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    std::map<int32_t, std::pair<QAction *, QToolButton *>> made;
+    for (const masume::GridKindRow &kind : masume::GridKindTable) {
+        const QString name = QLatin1String(kind.name);
+        auto *a = new QAction(G_ActionList);
+        a->setObjectName(QStringLiteral("Grid_") + name);
+        a->setCheckable(true);
+        a->setData(kind.code);
+        a->setIcon(QIcon(G_ImageList.value(kind.code)));
+        auto *b = new QToolButton(GridButtons);
+        b->setObjectName(QStringLiteral("Btn_") + name);
+        b->setDefaultAction(a);
+        b->setGeometry(kind.left, kind.top, 23, 22);
+        b->setIconSize(QSize(16, 16));
+        b->setFocusPolicy(Qt::NoFocus); // clicking a kind leaves no box
+        connect(a, &QAction::triggered, this, [this, a] { GridTypeExecute(a); });
+        made[kind.code] = {a, b};
+    }
+    using namespace masume::GridKinds;
+    std::tie(Grid_Nothing, Btn_Nothing) = made.at(Nothing);
+    std::tie(Grid_Square, Btn_Square) = made.at(Square);
+    std::tie(Grid_Diamond, Btn_Diamond) = made.at(Diamond);
+    std::tie(Grid_SHexH, Btn_SHexH) = made.at(StaggeredRows);
+    std::tie(Grid_SHexV, Btn_SHexV) = made.at(StaggeredColumns);
+    std::tie(Grid_HexH, Btn_HexH) = made.at(HexRows);
+    std::tie(Grid_HexV, Btn_HexV) = made.at(HexColumns);
+    Grid_Nothing->setChecked(true);
 }
 
 QLineEdit *TF_Grid::numberBox(QObject *object) const
@@ -287,10 +288,7 @@ bool TF_Grid::KeyPressLimit(QLineEdit *Sender, const QKeyEvent &Key)
 
 void TF_Grid::FormClose(QCloseEvent *Action)
 {
-    guarded([&] {
-        if (F_Canvas && F_Canvas->Tool_VGrid)
-            F_Canvas->Tool_VGrid->setChecked(false); // does not run its click handler
-    });
+    guarded([&] { emit closed(); });
 }
 
 void TF_Grid::closeEvent(QCloseEvent *event)
@@ -301,7 +299,11 @@ void TF_Grid::closeEvent(QCloseEvent *event)
 
 void TF_Grid::FormCreate()
 {
-    guarded([&] { m_core.FormCreate(textOf(E_SizeH), textOf(E_SizeV)); });
+    guarded([&] {
+        const int32_t sizeH = masume::strToInt(textOf(E_SizeH));
+        const int32_t sizeV = masume::strToInt(textOf(E_SizeV));
+        m_core.FormCreate(sizeH, sizeV);
+    });
 }
 
 void TF_Grid::GridTypeExecute(QAction *Sender)
@@ -312,26 +314,13 @@ void TF_Grid::GridTypeExecute(QAction *Sender)
     });
 }
 
-void TF_Grid::DrawGLine()
-{
-    guarded([&] {
-        masume::ui::WaitCursor wait;
-        m_core.DrawGLine();
-    });
-}
-
-void TF_Grid::DrawGrid()
-{
-    guarded([&] { m_core.DrawGrid(); });
-}
-
 void TF_Grid::GridSizeChange(QObject *Sender)
 {
     guarded([&] {
         // No bounds: 0 and negative sizes (which only pasting can bring)
         // go to the grid routines as they are.
-        m_core.SizeH = masume::strToInt(textOf(E_SizeH));
-        m_core.SizeV = masume::strToInt(textOf(E_SizeV));
+        m_core.setSizeH(masume::strToInt(textOf(E_SizeH)));
+        m_core.setSizeV(masume::strToInt(textOf(E_SizeV)));
         masume::ui::WaitCursor wait;
         m_core.DrawGLine();
     });
@@ -348,7 +337,7 @@ void TF_Grid::ColorBarChange(QObject *Sender)
         E_ColorB->setText(QString::number(B));
         const masume::Colour colour = masume::rgb(R, G, B);
         ColorPanel->setColour(colour);
-        m_core.ColorLayer.setBrushColor(colour);
+        m_core.setGridColour(colour);
         m_core.DrawGrid();
     });
 }
@@ -374,7 +363,7 @@ void TF_Grid::E_ColorChange(QLineEdit *Sender)
         // Built from the low 8 bits of each value, as the boxes hold them.
         const masume::Colour colour = masume::rgb(uint32_t(R), uint32_t(G), uint32_t(B));
         ColorPanel->setColour(colour);
-        m_core.ColorLayer.setBrushColor(colour);
+        m_core.setGridColour(colour);
         m_core.DrawGrid();
     });
 }

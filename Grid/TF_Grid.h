@@ -19,13 +19,12 @@ class QLineEdit;
 class QScrollBar;
 class QToolButton;
 
-class TF_Grid;
-// The grid settings window, set once at start-up.
-extern TF_Grid *F_Grid;
-
 // The grid settings window: grid kind, cell sizes, line colour and whether
 // saving includes the grid. Every change is applied and drawn at once: kind
-// and sizes through DrawGLine, colour through DrawGrid.
+// and sizes through the core's DrawGLine, colour through its DrawGrid. The
+// window knows nothing of the main window: its core reaches the main
+// window's through CanvasLink, and closing it is announced by closed();
+// start-up connects both (app/Startup.h).
 //
 // The grid colour has no field of its own: the three bar positions, the
 // three colour boxes, the swatch and the brush of the colour layer hold it
@@ -43,7 +42,9 @@ public:
     explicit TF_Grid(QWidget *parent = nullptr);
     ~TF_Grid() override;
 
+    // The settings, the mask, the colour layer and the drawing chain.
     masume::GridCore &core() { return m_core; }
+    const masume::GridCore &core() const { return m_core; }
 
     // The controls, in the order of the window's description.
     QLabel *L_Type01 = nullptr;
@@ -104,9 +105,14 @@ public:
     // Keys that type no character pass untouched. Returns whether the key
     // goes on to the box.
     bool KeyPressLimit(QLineEdit *Sender, const QKeyEvent &Key);
-    // Close box: raises the main window's Tool_VGrid (without running its
-    // click handler); the window then only hides.
+    // Close box: announces closed(), on which the main window's Tool_VGrid
+    // is raised (without running its click handler); the window then only
+    // hides.
     void FormClose(QCloseEvent *Action);
+
+signals:
+    // The close box was used; the window is hiding, every setting stays.
+    void closed();
 
 public slots:
     // The window's side of creation: the core's set-up with the sizes read
@@ -114,8 +120,6 @@ public slots:
     void FormCreate();
     // Stores Sender's kind and redraws from the mask on.
     void GridTypeExecute(QAction *Sender);
-    void DrawGLine();
-    void DrawGrid();
     // Leave handler of both size boxes: reads SizeH from E_SizeH, then SizeV
     // from E_SizeV, then redraws. A failing conversion stops it there.
     void GridSizeChange(QObject *Sender);
@@ -138,6 +142,7 @@ protected:
 
 private:
     void createControls();
+    void createKindButtons();
     QLineEdit *numberBox(QObject *object) const;
     void runLeaveHandler(QLineEdit *box);
 

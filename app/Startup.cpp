@@ -2,16 +2,20 @@
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
-#include "app/FocusAfterModal.h"
 #include "app/QtTranslation.h"
-#include "app/ReleaseAfterModal.h"
+#include "app/WindowLinks.h"
 #include "picture/PictureFile.h"
+#include "ui/FocusAfterModal.h"
+#include "ui/ReleaseAfterModal.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QWindow>
+
+TF_Canvas *F_Canvas = nullptr;
+TF_Grid *F_Grid = nullptr;
 
 namespace {
 
@@ -51,6 +55,7 @@ void createWindows()
 
     F_Canvas = new TF_Canvas;
     F_Grid = new TF_Grid;
+    connectWindows(*F_Canvas, *F_Grid);
     F_Grid->show();
     F_Canvas->show();
     // The main window takes the keyboard as it appears, as a window manager

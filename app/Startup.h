@@ -1,12 +1,23 @@
 #pragma once
 
+class TF_Canvas;
+class TF_Grid;
+
+// The two windows, set once by createWindows and kept until the program
+// ends: the main window and the grid settings window. Only start-up and the
+// tests reach the windows through them; the windows reach each other only
+// through what connectWindows (app/WindowLinks.h) gives them.
+extern TF_Canvas *F_Canvas;
+extern TF_Grid *F_Grid;
+
 // Start-up after the application object exists: turns off Qt's stored
 // settings (the program reads and stores none), loads Qt's Japanese texts,
 // installs the application-wide handling of presses and keyboard focus
-// around modal windows (app/ReleaseAfterModal.h, app/FocusAfterModal.h),
+// around modal windows (ui/ReleaseAfterModal.h, ui/FocusAfterModal.h),
 // fixes the JPEG output setting from the display depth, creates the main
 // window F_Canvas (which thereby becomes the main window), then the grid
-// window F_Grid, which is shown at once, and shows the main window, which
-// takes the keyboard; the grid window stays above it where they overlap.
-// The caller runs the event loop, which ends when the main window closes.
+// window F_Grid, connects the two, shows the grid window at once and then
+// the main window, which takes the keyboard; the grid window stays above it
+// where they overlap. The caller runs the event loop, which ends when the
+// main window closes.
 void createWindows();

@@ -1,10 +1,8 @@
 #include "batch/BatchOptions.h"
 
-#include "Grid/GridRoutines.h"
+#include "Grid/GridKinds.h"
 #include "common/Error.h"
 #include "common/NumberConversion.h"
-
-#include <array>
 
 namespace masume::batch {
 
@@ -53,18 +51,9 @@ const char *usageHelp()
 
 std::optional<int32_t> parseKind(const std::string &text)
 {
-    static const std::array<std::pair<const char *, int32_t>, 7> names = {{
-        {"none", GridKinds::Nothing},
-        {"square", GridKinds::Square},
-        {"diamond", GridKinds::Diamond},
-        {"rows", GridKinds::StaggeredRows},
-        {"columns", GridKinds::StaggeredColumns},
-        {"hex-rows", GridKinds::HexRows},
-        {"hex-columns", GridKinds::HexColumns},
-    }};
-    for (const auto &[name, code] : names)
-        if (text == name)
-            return code;
+    for (const GridKindRow &kind : GridKindTable)
+        if (text == kind.batchName)
+            return kind.code;
     if (text.size() == 1 && text[0] >= '0' && text[0] <= '7')
         return int32_t(text[0] - '0');
     return std::nullopt;

@@ -3,7 +3,6 @@
 #include "Canvas/WindowlessChain.h"
 #include "common/Error.h"
 #include "common/Messages.h"
-#include "common/NumberConversion.h"
 
 #include <filesystem>
 #include <new>
@@ -42,15 +41,15 @@ std::string outputNameFor(const BatchOptions &options, const std::string &input)
 
 void processPicture(const BatchOptions &options, const std::string &input, std::string outputName)
 {
-    WindowlessChain chain(intToStr(options.sizeH), intToStr(options.sizeV));
-    chain.grid.GridKind = options.kind;
-    chain.grid.ColorLayer.setBrushColor(options.colour);
+    WindowlessChain chain(options.sizeH, options.sizeV);
+    chain.grid.setGridKind(options.kind);
+    chain.grid.setGridColour(options.colour);
 
-    UnattendedHost host(chain.grid, options.withGrid);
+    UnattendedHost host(options.withGrid);
     PictureCommands commands(chain.canvas, host);
     commands.OpenPicture1Accept(input);
-    chain.canvas.PictureFileName = std::move(outputName);
-    commands.SavePicture1Execute();
+    // Every overwrite is confirmed: Save As saves under the name at once.
+    commands.SaveAsPicture1Accept(outputName);
 }
 
 int runBatch(const BatchOptions &options, BatchReport &report)

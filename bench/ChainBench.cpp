@@ -21,18 +21,12 @@ struct Setup : WindowlessChain
 {
     Setup() { open(bench::noisePicture(W, H)); }
 
-    void drawSquareLikeMask()
+    // The square grid of 32 x 32: lines every 32 pixels both ways.
+    void drawSquareMask()
     {
-        Surface &m = grid.GridMask;
-        m.FillRect(0, 0, W, H);
-        for (int x = 31; x < W; x += 32) {
-            m.MoveTo(x, 0);
-            m.LineTo(x, H);
-        }
-        for (int y = 31; y < H; y += 32) {
-            m.MoveTo(0, y);
-            m.LineTo(W, y);
-        }
+        grid.setSizeH(32);
+        grid.setSizeV(32);
+        grid.GridTypeExecute(GridKinds::Square);
     }
 };
 
@@ -51,11 +45,11 @@ BENCHMARK(BM_Memcpy24)->Unit(benchmark::kMillisecond);
 void BM_ColourChange(benchmark::State &state)
 {
     Setup &s = setup();
-    s.drawSquareLikeMask();
+    s.drawSquareMask();
     Colour c = 0;
     for (auto _ : state) {
         c = (c + 0x010305) & White;
-        s.grid.ColorLayer.setBrushColor(c);
+        s.grid.setGridColour(c);
         s.grid.DrawGrid();
         benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
     }
@@ -65,7 +59,7 @@ BENCHMARK(BM_ColourChange)->Unit(benchmark::kMillisecond);
 void BM_ChainKindNothing(benchmark::State &state)
 {
     Setup &s = setup();
-    s.grid.GridKind = GridKinds::Nothing;
+    s.grid.setGridKind(GridKinds::Nothing);
     for (auto _ : state) {
         s.grid.DrawGLine();
         benchmark::DoNotOptimize(s.view.picture().constScanLine(0));

@@ -40,8 +40,8 @@ BENCHMARK(BM_Memcpy24_4000x3000)->Unit(benchmark::kMillisecond);
 void chain(benchmark::State &state, int32_t kind, int32_t a, int32_t b)
 {
     GridSetup &s = setup();
-    s.grid.SizeH = a;
-    s.grid.SizeV = b;
+    s.grid.setSizeH(a);
+    s.grid.setSizeV(b);
     for (auto _ : state) {
         s.grid.GridTypeExecute(kind);
         benchmark::DoNotOptimize(s.view.picture().constScanLine(0));

@@ -10,6 +10,7 @@
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
+#include "app/WindowLinks.h"
 #include "bench/Figures.h"
 
 #include <QAction>
@@ -44,32 +45,28 @@ QApplication &application()
 void BM_ColourBarDrag(benchmark::State &state)
 {
     application();
-    F_Canvas = new TF_Canvas;
-    F_Grid = new TF_Grid;
-    F_Canvas->show();
-    F_Grid->show();
+    // Both windows as start-up connects them; the grid window goes first.
+    auto canvas = std::make_unique<TF_Canvas>();
+    auto grid = std::make_unique<TF_Grid>();
+    connectWindows(*canvas, *grid);
+    canvas->show();
+    grid->show();
 
-    // The surfaces as opening a picture leaves them.
-    CanvasCore &canvas = F_Canvas->core();
+    // A picture taken as opening takes it.
     Surface picture(W, H, PixelFormat::Rgb24, 0x6080A0);
     for (int y = 0; y < H; y += 7)
         picture.setPixel((y * 13) % W, y, 0x102030); // not solid: real pixels
-    canvas.Layers[0] = picture;
-    canvas.C_Canvas.setWidth(W);
-    canvas.C_Canvas.setHeight(H);
-    for (Surface *s : {&canvas.Compounds[0], &canvas.Compounds[1], &F_Grid->core().GridMask,
-                       &F_Grid->core().ColorLayer})
-        s->setSize(W, H);
-    F_Grid->Grid_Square->trigger(); // 32 x 32 cells
+    canvas->core().takePicture(picture);
+    grid->Grid_Square->trigger(); // 32 x 32 cells
     QCoreApplication::processEvents();
 
     // What the user sees: the view's viewport, or the whole window.
-    QWidget *view = F_Canvas;
-    if (auto *area = F_Canvas->findChild<QScrollArea *>())
+    QWidget *view = canvas.get();
+    if (auto *area = canvas->findChild<QScrollArea *>())
         view = area->viewport();
     QImage shown(view->size(), QImage::Format_RGB32);
 
-    QScrollBar *bar = F_Grid->ColorBarR;
+    QScrollBar *bar = grid->ColorBarR;
     int value = 0;
     for (auto _ : state) {
         value = (value + 1) % 256;
@@ -78,11 +75,6 @@ void BM_ColourBarDrag(benchmark::State &state)
         benchmark::DoNotOptimize(shown.constBits());
     }
     state.counters["view_pixels"] = double(view->width()) * view->height();
-
-    delete F_Grid;
-    delete F_Canvas;
-    F_Grid = nullptr;
-    F_Canvas = nullptr;
 }
 BENCHMARK(BM_ColourBarDrag)->Unit(benchmark::kMillisecond);
 

@@ -60,7 +60,7 @@ void BM_OpenPicture(benchmark::State &state)
 {
     static Removal removal;
     WindowlessChain chain;
-    UnattendedHost host(chain.grid);
+    UnattendedHost host;
     PictureCommands commands(chain.canvas, host);
     const PictureHolder &view = chain.view;
     const std::string &file = photoFile();

@@ -2,6 +2,7 @@
 // its reports, its exit statuses and its refusals.
 
 #include "Canvas/WindowlessChain.h"
+#include "Grid/GridKinds.h"
 #include "batch/BatchOptions.h"
 #include "common/Error.h"
 #include "common/Messages.h"
@@ -96,13 +97,13 @@ std::array<Surface, 2> desktopComposites(const std::string &input, int32_t kind,
                                          int32_t b, Colour colour)
 {
     WindowlessChain chain;
-    chain.grid.GridKind = kind;
-    chain.grid.SizeH = a;
-    chain.grid.SizeV = b;
-    chain.grid.ColorLayer.setBrushColor(colour);
-    UnattendedHost host(chain.grid);
+    chain.grid.setGridKind(kind);
+    chain.grid.setSizeH(a);
+    chain.grid.setSizeV(b);
+    chain.grid.setGridColour(colour);
+    UnattendedHost host;
     PictureCommands(chain.canvas, host).OpenPicture1Accept(input);
-    return chain.canvas.Compounds;
+    return chain.canvas.Compounds();
 }
 
 Surface readBack(const std::string &name)
@@ -371,6 +372,29 @@ TEST(BatchArguments, UnusableArgumentsExitWithTheUsage)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, batch::usageHelp());
     EXPECT_EQ(help.err, "");
+}
+
+// Every kind of the kinds table is taken by its name, and the help names
+// them all, in the table's order, as --kind's values. (The bash completion
+// and the manual page are held to the help: tests/install.)
+TEST(BatchArguments, HelpNamesEveryKind)
+{
+    std::string names;
+    for (const GridKindRow &kind : GridKindTable) {
+        EXPECT_EQ(batch::parseKind(kind.batchName), kind.code) << kind.batchName;
+        names += (names.empty() ? "" : ", ") + std::string(kind.batchName);
+    }
+    const std::string help = batch::usageHelp();
+    const size_t from = help.find("\n  --kind K");
+    const size_t to = help.find("\n  --size WxH", from);
+    ASSERT_NE(to, std::string::npos);
+    std::string kindText;
+    for (char c : help.substr(from, to - from))
+        if (c != ' ' && c != '\n')
+            kindText += c;
+        else if (!kindText.empty() && kindText.back() != ' ')
+            kindText += ' ';
+    EXPECT_NE(kindText.find(names), std::string::npos) << kindText;
 }
 
 TEST(BatchArguments, OptionValues)

@@ -6,11 +6,11 @@
 
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
-#include "app/Dialogs.h"
 #include "common/Error.h"
 #include "picture/PictureFile.h"
 #include "raster/Surface.h"
 #include "support/Pixels.h"
+#include "ui/Dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -195,9 +195,9 @@ struct State
 
     static State of(TF_Canvas &c, TF_Grid &g)
     {
-        return {c.core().PictureFileName, c.core().Layers[0],    c.core().Compounds[0],
-                c.core().Compounds[1],    c.C_Canvas->picture(), g.core().GridMask,
-                g.core().ColorLayer,      c.C_Canvas->width(),   c.C_Canvas->height()};
+        return {c.core().PictureFileName(), c.core().Layers()[0],  c.core().Compounds()[0],
+                c.core().Compounds()[1],    c.C_Canvas->picture(), g.core().GridMask(),
+                g.core().ColorLayer(),      c.C_Canvas->width(),   c.C_Canvas->height()};
     }
 };
 

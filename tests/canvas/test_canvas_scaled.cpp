@@ -55,7 +55,7 @@ private slots:
         const QPixmap grabbed = c.C_Canvas->grab();
         QCOMPARE(grabbed.devicePixelRatio(), ratio);
         const QImage shown = grabbed.toImage().convertToFormat(QImage::Format_RGB32);
-        const Surface &picture = c.core().Compounds[1];
+        const Surface &picture = c.core().Compounds()[1];
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
                 const Colour p = picture.pixel(x, y);

@@ -6,16 +6,17 @@
 // The program's file is named "masume.test_canvas_window", so the error box
 // carries the title the program itself carries.
 
+#include "Canvas/CanvasCommands.h"
 #include "Canvas/PictureDialog.h"
 #include "Canvas/PicturePreview.h"
 #include "Canvas/TF_Canvas.h"
 #include "Grid/ColorSwatch.h"
 #include "Grid/TF_Grid.h"
-#include "app/Beep.h"
 #include "app/Startup.h"
 #include "canvas/CanvasTestSupport.h"
 #include "common/Messages.h"
 #include "support/Pixels.h"
+#include "ui/Beep.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -145,7 +146,7 @@ private slots:
                     .contains(QFontInfo(c.font()).family()));
         QVERIFY(c.isVisible());
         QVERIFY(grid().isVisible());
-        QVERIFY(c.core().PictureFileName.empty());
+        QVERIFY(c.core().PictureFileName().empty());
         QCOMPARE(c.C_Canvas->width(), 105);
         QCOMPARE(c.C_Canvas->height(), 105);
         QCOMPARE(c.C_Canvas->size(), QSize(105, 105));
@@ -183,46 +184,27 @@ private slots:
             QCOMPARE(icon.pixmap(QSize(16, 16), 1.0).size(), QSize(16, 16));
     }
 
+    // The actions, in the action list's order, are those of the command
+    // table; a stored shortcut is a key's code with 0x4000 for Ctrl and
+    // 0x8000 for Alt.
     void commandTable()
     {
         TF_Canvas &c = canvas();
-        struct Row
-        {
-            QAction *action;
-            const char *name, *category, *caption;
-            int picture;
-            int shortcut; // the stored value: key + 0x4000 Ctrl + 0x8000 Alt
-            bool enabled;
-            const char *hint;
-            QToolButton *button;
-        };
-        const QList<Row> rows = {
-            {c.FileNew1, "FileNew1", "ファイル", "新規(&N)", 0, 0, false, "", c.Tool_FN},
-            {c.FileOpen1, "FileOpen1", "ファイル", "開く(&O)...", 1, 16463, false,
-             "開く|既存のファイルを開く", c.Tool_FO},
-            {c.FileSave1, "FileSave1", "ファイル", "上書き保存(&S)", 2, 16467, false, "",
-             c.Tool_FS},
-            {c.FileSaveAs1, "FileSaveAs1", "ファイル", "名前を付けて保存(&A)...", 3, 16449, false,
-             "別名で保存|現在のファイルに新しい名前をつけて保存", nullptr},
-            {c.FileExit1, "FileExit1", "ファイル", "終了(&X)", 4, 0, true,
-             "終了|アプリケーションを終了する", nullptr},
-            {c.OpenPicture1, "OpenPicture1", "ダイアログ", "背景画像を開く", 5, 49231, true,
-             "画像を開く", c.Tool_FOP},
-            {c.SavePicture1, "SavePicture1", "ダイアログ", "現在画像を上書き保存", 6, 49235, true,
-             "画像の保存", c.Tool_FSP},
-            {c.SaveAsPicture1, "SaveAsPicture1", "ダイアログ", "現在画像を名前を付けて保存", 7,
-             49217, true, "画像の保存", nullptr},
-        };
-        QCOMPARE(c.C_ActionList.size(), rows.size());
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            const Row &r = rows[i];
-            QAction *a = r.action;
-            QCOMPARE(c.C_ActionList[i], a);
+        const QList<QAction *> members
+            = {c.FileNew1,  c.FileOpen1,    c.FileSave1,    c.FileSaveAs1,
+               c.FileExit1, c.OpenPicture1, c.SavePicture1, c.SaveAsPicture1};
+        const QList<QToolButton *> buttons
+            = {c.Tool_FN, c.Tool_FO, c.Tool_FS, nullptr, nullptr, c.Tool_FOP, c.Tool_FSP, nullptr};
+        QCOMPARE(c.C_ActionList, members);
+        QCOMPARE(qsizetype(ui::CanvasCommands.size()), members.size());
+        for (qsizetype i = 0; i < members.size(); ++i) {
+            const ui::CanvasCommand &r = ui::CanvasCommands[size_t(i)];
+            QAction *a = members[i];
             QCOMPARE(a->objectName(), QString(r.name));
             QCOMPARE(a->property("category").toString(), QString(r.category));
             QCOMPARE(a->text(), QString(r.caption));
-            QCOMPARE(a->property("imageIndex").toInt(), r.picture);
-            QCOMPARE(a->icon().cacheKey(), c.C_ImageList[r.picture].cacheKey());
+            QCOMPARE(a->property("imageIndex").toInt(), r.imageIndex);
+            QCOMPARE(a->icon().cacheKey(), c.C_ImageList[r.imageIndex].cacheKey());
             QKeySequence stored;
             if (r.shortcut) {
                 const int key = r.shortcut & 0xFF;
@@ -235,13 +217,18 @@ private slots:
             QCOMPARE(a->isEnabled(), r.enabled);
             QCOMPARE(a->property("hint").toString(), QString(r.hint));
             QVERIFY(a->statusTip().isEmpty());
-            if (r.button) {
-                QCOMPARE(r.button->defaultAction(), a);
-                QCOMPARE(r.button->isEnabled(), r.enabled);
+            if (buttons[i]) {
+                QCOMPARE(buttons[i]->defaultAction(), a);
+                QCOMPARE(buttons[i]->isEnabled(), r.enabled);
             }
         }
-        QCOMPARE(c.OpenPicture1->shortcut().toString(QKeySequence::PortableText),
-                 QStringLiteral("Ctrl+Alt+O"));
+        // The stored values as the menu shows them.
+        QStringList shortcuts;
+        for (QAction *a : members)
+            shortcuts << a->shortcut().toString(QKeySequence::PortableText);
+        QCOMPARE(shortcuts,
+                 QStringList({"", "Ctrl+O", "Ctrl+S", "Ctrl+A", "", "Ctrl+Alt+O", "Ctrl+Alt+S",
+                              "Ctrl+Alt+A"}));
 
         // The menu: one "ファイル(&F)" with its ten items.
         QCOMPARE(c.C_Menu->actions().size(), 1);
@@ -277,44 +264,44 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QSize, size);
         // A grid, so that the view's composite differs from the picture.
-        grid().core().SizeH = 10;
-        grid().core().SizeV = 7;
+        grid().core().setSizeH(10);
+        grid().core().setSizeV(7);
         grid().core().GridTypeExecute(2);
-        grid().core().ColorLayer.setBrushColor(rgb(255, 0, 0));
+        grid().core().setGridColour(rgb(255, 0, 0));
 
         open(path);
         QCOMPARE(dialogs.kinds(), QStringList({"open"}));
         QVERIFY(!dialogs.shown[0].waitCursor);
         CanvasCore &core = canvas().core();
-        QCOMPARE(QString::fromStdString(core.PictureFileName), path);
+        QCOMPARE(QString::fromStdString(core.PictureFileName()), path);
         const Surface expected = readBack(path);
-        QVERIFY(samePixels(core.Layers[0], expected));
-        QCOMPARE(core.Layers[0].pixelFormat(), PixelFormat::Rgb24);
+        QVERIFY(samePixels(core.Layers()[0], expected));
+        QCOMPARE(core.Layers()[0].pixelFormat(), PixelFormat::Rgb24);
         QCOMPARE(QSize(canvas().C_Canvas->width(), canvas().C_Canvas->height()), size);
-        for (const Surface *s : {&core.Compounds[0], &core.Compounds[1], &grid().core().GridMask,
-                                 &grid().core().ColorLayer})
+        for (const Surface *s : {&core.Compounds()[0], &core.Compounds()[1],
+                                 &grid().core().GridMask(), &grid().core().ColorLayer()})
             QCOMPARE(QSize(s->width(), s->height()), size);
-        QVERIFY(samePixels(core.Compounds[0], expected));
+        QVERIFY(samePixels(core.Compounds()[0], expected));
         // Compounds[1]: the picture with the lines in red.
-        const Surface &mask = grid().core().GridMask;
+        const Surface &mask = grid().core().GridMask();
         int lines = 0;
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x) {
                 const bool line = mask.pixel(x, y) == Black;
                 lines += line;
-                QCOMPARE(core.Compounds[1].pixel(x, y),
+                QCOMPARE(core.Compounds()[1].pixel(x, y),
                          line ? rgb(255, 0, 0) : expected.pixel(x, y));
             }
         QVERIFY(lines > 0);
-        QVERIFY(samePixels(canvas().C_Canvas->picture(), core.Compounds[1]));
-        QVERIFY(viewShows(core.Compounds[1]));
+        QVERIFY(samePixels(canvas().C_Canvas->picture(), core.Compounds()[1]));
+        QVERIFY(viewShows(core.Compounds()[1]));
         QVERIFY(!canvas().ScrollBox1->horizontalScrollBar()->isVisible());
 
         // The dialog opens again with the name accepted in it.
         dialogs.answers << cancel();
         canvas().OpenPicture1->trigger();
         QCOMPARE(dialogs.shown.last().selectedFile, path);
-        QCOMPARE(QString::fromStdString(core.PictureFileName), path);
+        QCOMPARE(QString::fromStdString(core.PictureFileName()), path);
     }
 
     void emptyBmpOpensAsAnEmptyPicture()
@@ -326,8 +313,8 @@ private slots:
         CanvasCore &core = canvas().core();
         QCOMPARE(canvas().C_Canvas->width(), 0);
         QCOMPARE(canvas().C_Canvas->height(), 0);
-        for (const Surface *s : {&core.Layers[0], &core.Compounds[0], &core.Compounds[1],
-                                 &grid().core().GridMask, &grid().core().ColorLayer})
+        for (const Surface *s : {&core.Layers()[0], &core.Compounds()[0], &core.Compounds()[1],
+                                 &grid().core().GridMask(), &grid().core().ColorLayer()})
             QVERIFY(s->isEmpty());
         QVERIFY(canvas().C_Canvas->picture().isEmpty());
     }
@@ -433,14 +420,14 @@ private slots:
         QCOMPARE(question.defaultButton, QStringLiteral("OK"));
         QCOMPARE(question.escapeButton, QStringLiteral("キャンセル"));
         QVERIFY(!question.waitCursor);
-        QVERIFY(samePixels(readBack(path), canvas().core().Compounds[1]));
+        QVERIFY(samePixels(readBack(path), canvas().core().Compounds()[1]));
 
         // A new name is written without a question.
         const QString other = inFolder("q.bmp");
         saveAs(other);
         QCOMPARE(dialogs.kinds(), QStringList({"open", "question", "save"}));
-        QVERIFY(samePixels(readBack(other), canvas().core().Compounds[1]));
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), other);
+        QVERIFY(samePixels(readBack(other), canvas().core().Compounds()[1]));
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), other);
     }
 
     void cancelledQuestionLeadsToSaveAs()
@@ -448,7 +435,7 @@ private slots:
         const QString path = inFolder("p.bmp");
         QVERIFY(QFile::copy(Bmp24, path));
         open(Jpeg);
-        canvas().core().PictureFileName = QFile::encodeName(path).toStdString();
+        canvas().core().setPictureFileName(QFile::encodeName(path).toStdString());
         const QByteArray original = fileBytes(path);
 
         // キャンセル, then the save dialog cancelled: nothing written.
@@ -456,7 +443,7 @@ private slots:
         canvas().SavePicture1->trigger();
         QCOMPARE(dialogs.kinds(), QStringList({"open", "question", "save"}));
         QCOMPARE(fileBytes(path), original);
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), path);
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), path);
         QCOMPARE(QDir(folder->path()).entryList(QDir::Files), QStringList({"p.bmp"}));
 
         // Esc counts as キャンセル; the save dialog then names an existing
@@ -468,8 +455,8 @@ private slots:
         canvas().SavePicture1->trigger();
         QCOMPARE(dialogs.kinds(), QStringList({"question", "save", "question"}));
         QCOMPARE(fileBytes(path), original);
-        QVERIFY(samePixels(readBack(other), canvas().core().Compounds[1]));
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), other);
+        QVERIFY(samePixels(readBack(other), canvas().core().Compounds()[1]));
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), other);
     }
 
     void saveNames_data()
@@ -509,7 +496,7 @@ private slots:
         open(Bmp24);
         saveAs(inFolder(chosen));
         QCOMPARE(dialogs.kinds(), QStringList({"open", "save"}));
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), inFolder(written));
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), inFolder(written));
         if (written != chosen)
             QVERIFY(!QFileInfo::exists(inFolder(chosen)));
         // The content, read back under a name of its own format.
@@ -517,7 +504,7 @@ private slots:
         QVERIFY(QFile::copy(inFolder(written), check));
         const Surface back = readBack(check);
         if (format == "bmp")
-            QVERIFY(samePixels(back, canvas().core().Compounds[1]));
+            QVERIFY(samePixels(back, canvas().core().Compounds()[1]));
         else
             QCOMPARE(QSize(back.width(), back.height()), QSize(127, 64));
     }
@@ -536,19 +523,19 @@ private slots:
         canvas().SaveAsPicture1->trigger();
         QCOMPARE(dialogs.kinds(), QStringList({"open", "save", "save", "question"}));
         QCOMPARE(fileBytes(inFolder("foo")), QByteArray("keep"));
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), inFolder("foo.bmp"));
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), inFolder("foo.bmp"));
     }
 
     void checkGridChoosesTheComposite()
     {
         grid().core().GridTypeExecute(2);
         open(Bmp24);
-        const Surface withGrid = canvas().core().Compounds[1];
-        QVERIFY(!samePixels(withGrid, canvas().core().Layers[0]));
+        const Surface withGrid = canvas().core().Compounds()[1];
+        QVERIFY(!samePixels(withGrid, canvas().core().Layers()[0]));
 
         grid().Check_Grid->setChecked(false);
         saveAs(inFolder("plain.bmp"));
-        QVERIFY(samePixels(readBack(inFolder("plain.bmp")), canvas().core().Layers[0]));
+        QVERIFY(samePixels(readBack(inFolder("plain.bmp")), canvas().core().Layers()[0]));
         QVERIFY(viewShows(withGrid));
 
         grid().Check_Grid->setChecked(true);
@@ -560,7 +547,7 @@ private slots:
     {
         canvas().SavePicture1->trigger();
         QVERIFY(dialogs.shown.isEmpty());
-        QCOMPARE(canvas().core().PictureFileName, std::string(".bmp"));
+        QCOMPARE(canvas().core().PictureFileName(), std::string(".bmp"));
         QCOMPARE(QFileInfo(inFolder(".bmp")).size(), 0);
 
         saveAs(inFolder("x.jpg"));
@@ -574,14 +561,14 @@ private slots:
         // write everywhere else).
         open(Bmp24);
         const QString target = inFolder("no-folder/p.bmp");
-        canvas().core().PictureFileName = QFile::encodeName(target).toStdString();
+        canvas().core().setPictureFileName(QFile::encodeName(target).toStdString());
         canvas().SavePicture1->trigger();
         QCOMPARE(dialogs.kinds(), QStringList({"open", "error"}));
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("masume"));
         QCOMPARE(dialogs.shown.last().text,
                  errorText(msg::CannotCreate, {QFile::encodeName(target).toStdString()}));
         QVERIFY(!dialogs.shown.last().waitCursor);
-        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName), target);
+        QCOMPARE(QString::fromStdString(canvas().core().PictureFileName()), target);
     }
 
     void shortcutsFromEitherWindow()
@@ -597,7 +584,7 @@ private slots:
             QTest::keyClick(window, Qt::Key_S, ctrlAlt);
             QVERIFY(QFileInfo::exists(inFolder(".bmp")));
             QFile::remove(inFolder(".bmp"));
-            canvas().core().PictureFileName.clear();
+            canvas().core().setPictureFileName({});
 
             // The disabled commands' keys do nothing.
             for (Qt::Key key : {Qt::Key_O, Qt::Key_S, Qt::Key_A})
@@ -848,7 +835,7 @@ private slots:
 
         // The program's own boxes keep their texts.
         QVERIFY(writeBytes(inFolder("p.bmp"), "x"));
-        canvas().core().PictureFileName = QFile::encodeName(inFolder("p.bmp")).toStdString();
+        canvas().core().setPictureFileName(QFile::encodeName(inFolder("p.bmp")).toStdString());
         dialogs.answers << cancel() << cancel();
         canvas().SavePicture1->trigger();
         const ShownDialog &question = dialogs.shown[3];

@@ -79,10 +79,6 @@ Surface gradient(int w, int h)
 class Host final : public PictureCommandHost
 {
 public:
-    explicit Host(GridCore &grid)
-        : m_grid(grid)
-    {
-    }
     bool confirmOverwrite() override
     {
         ++questions;
@@ -90,20 +86,10 @@ public:
     }
     void executeSaveAs() override { ++saveAsRuns; }
     bool saveWithGrid() override { return true; }
-    void drawGLine() override
-    {
-        if (failDrawing)
-            raise(msg::ZeroDivide);
-        m_grid.DrawGLine();
-    }
 
     bool overwrite = true;
-    bool failDrawing = false;
     int questions = 0;
     int saveAsRuns = 0;
-
-private:
-    GridCore &m_grid;
 };
 
 // Both windows' halves set up in the program's order, and the commands.
@@ -112,15 +98,14 @@ struct Program
     PictureHolder view;
     CanvasCore canvas {view};
     GridCore grid;
-    Host host {grid};
+    Host host;
     PictureCommands commands {canvas, host};
 
     Program()
     {
         canvas.FormCreate();
-        grid.setCanvas(&canvas);
-        canvas.setGrid(&grid);
-        grid.FormCreate("32", "32");
+        grid.FormCreate(32, 32);
+        connectCores(canvas, grid);
     }
 };
 
@@ -216,32 +201,33 @@ TEST(Opening, FailedDrawingLeavesThePreviousCompositesAtTheNewSize)
     writeBmpFile(first, "first.bmp");
     writeBmpFile(second, "second.bmp");
     p.commands.OpenPicture1Accept("first.bmp");
-    ASSERT_TRUE(test::samePixels(p.canvas.Compounds[1], first));
+    ASSERT_TRUE(test::samePixels(p.canvas.Compounds()[1], first));
 
-    p.host.failDrawing = true;
+    // A square grid with a cell width of 0 fails to draw.
+    p.grid.setGridKind(GridKinds::Square);
+    p.grid.setSizeH(0);
     EXPECT_EQ(messageOf([&] { p.commands.OpenPicture1Accept("second.bmp"); }), msg::ZeroDivide);
-    EXPECT_EQ(p.canvas.PictureFileName, "second.bmp");
-    EXPECT_TRUE(test::samePixels(p.canvas.Layers[0], second));
+    EXPECT_EQ(p.canvas.PictureFileName(), "second.bmp");
+    EXPECT_TRUE(test::samePixels(p.canvas.Layers()[0], second));
     EXPECT_EQ(p.view.width(), 6);
     EXPECT_EQ(p.view.height(), 2);
     const Surface &shown = p.view.picture();
-    for (const Surface *s :
-         std::initializer_list<const Surface *> {&p.canvas.Compounds[0], &p.canvas.Compounds[1],
-                                                 &shown, &p.grid.GridMask, &p.grid.ColorLayer}) {
+    for (const Surface *s : std::initializer_list<const Surface *> {
+             &p.canvas.Compounds()[0], &p.canvas.Compounds()[1], &shown, &p.grid.GridMask(),
+             &p.grid.ColorLayer()}) {
         EXPECT_EQ(s->width(), 6);
         EXPECT_EQ(s->height(), 2);
     }
     // The previous picture, top-left part kept, new area white.
-    for (const Surface *s : std::initializer_list<const Surface *> {&p.canvas.Compounds[0],
-                                                                    &p.canvas.Compounds[1], &shown})
+    for (const Surface *s : std::initializer_list<const Surface *> {
+             &p.canvas.Compounds()[0], &p.canvas.Compounds()[1], &shown})
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 6; ++x)
                 EXPECT_EQ(s->pixel(x, y), x < 4 ? first.pixel(x, y) : White) << x << "," << y;
 
     // The next drawing composes the new picture.
-    p.host.failDrawing = false;
-    p.grid.DrawGLine();
-    EXPECT_TRUE(test::samePixels(p.canvas.Compounds[1], second));
+    p.grid.GridTypeExecute(GridKinds::Nothing);
+    EXPECT_TRUE(test::samePixels(p.canvas.Compounds()[1], second));
     EXPECT_TRUE(test::samePixels(p.view.picture(), second));
 }
 
@@ -258,11 +244,11 @@ TEST(Opening, PictureTooLargeForMemoryChangesNothingButTheName)
     const std::string message = messageOf([&] { p.commands.OpenPicture1Accept("large.bmp"); });
     setPicturePixelLimit(0);
     EXPECT_EQ(message, msg::OutOfMemory);
-    EXPECT_EQ(p.canvas.PictureFileName, "large.bmp");
+    EXPECT_EQ(p.canvas.PictureFileName(), "large.bmp");
     EXPECT_EQ(p.view.pictureChanges(), changes);
     EXPECT_EQ(p.view.width(), 4);
-    for (const Surface *s : {&p.canvas.Layers[0], &p.canvas.Compounds[0], &p.canvas.Compounds[1],
-                             &p.grid.GridMask, &p.grid.ColorLayer})
+    for (const Surface *s : {&p.canvas.Layers()[0], &p.canvas.Compounds()[0],
+                             &p.canvas.Compounds()[1], &p.grid.GridMask(), &p.grid.ColorLayer()})
         EXPECT_EQ(s->width(), 4);
 }
 
@@ -282,7 +268,7 @@ TEST(Saving, StoppedHalfWayKeepsTheExistingFile)
         for (char &c : old)
             c = char(rng());
         writeFile(name, old);
-        p.canvas.PictureFileName = name;
+        p.canvas.setPictureFileName(name);
 
         int channel[2];
         ASSERT_EQ(::pipe(channel), 0);

@@ -74,16 +74,16 @@ ChainNote noteOf(const WindowlessChain &c)
 {
     ChainNote n;
     n.surfaces = {
-        {"Layers[0]", noteOf(c.canvas.Layers[0])},
-        {"Compounds[0]", noteOf(c.canvas.Compounds[0])},
-        {"Compounds[1]", noteOf(c.canvas.Compounds[1])},
-        {"GridMask", noteOf(c.grid.GridMask)},
-        {"ColorLayer", noteOf(c.grid.ColorLayer)},
+        {"Layers[0]", noteOf(c.canvas.Layers()[0])},
+        {"Compounds[0]", noteOf(c.canvas.Compounds()[0])},
+        {"Compounds[1]", noteOf(c.canvas.Compounds()[1])},
+        {"GridMask", noteOf(c.grid.GridMask())},
+        {"ColorLayer", noteOf(c.grid.ColorLayer())},
         {"shown", noteOf(c.view.picture())},
     };
     n.viewWidth = c.view.width();
     n.viewHeight = c.view.height();
-    n.fileName = c.canvas.PictureFileName;
+    n.fileName = c.canvas.PictureFileName();
     return n;
 }
 
@@ -124,8 +124,8 @@ public:
         else
             writeJpegFile(second, m_dir.file("second.jpg"));
         writeBytes(m_dir.file("out." + ext), OldContent);
-        chain.grid.GridKind = 2;
-        chain.grid.ColorLayer.setBrushColor(0x2060C0);
+        chain.grid.setGridKind(2);
+        chain.grid.setGridColour(0x2060C0);
         m_commands.OpenPicture1Accept(m_dir.file("first.bmp"));
         m_names = m_dir.names();
     }
@@ -163,11 +163,11 @@ public:
     }
 
     TempDir m_dir;
-    WindowlessChain chain {"8", "6"};
+    WindowlessChain chain {8, 6};
 
 private:
     std::string m_ext, m_second, m_target, m_written;
-    UnattendedHost m_host {chain.grid};
+    UnattendedHost m_host;
     PictureCommands m_commands {chain.canvas, m_host};
     std::vector<std::string> m_names;
 };

@@ -67,7 +67,7 @@ class WindowFaultsTest : public QObject
         F_Grid->Grid_Square->trigger();
         dialogs.answers << chooseFile(inFolder("first.bmp"));
         F_Canvas->OpenPicture1->trigger();
-        QCOMPARE(F_Canvas->core().Layers[0].width(), 300);
+        QCOMPARE(F_Canvas->core().Layers()[0].width(), 300);
     }
 
 private slots:
@@ -113,7 +113,7 @@ private slots:
             if (!withFailing(200'000, n, F_Canvas->OpenPicture1))
                 break;
             if (!errorBoxShown()) {
-                QCOMPARE(F_Canvas->core().Compounds[1].width(), 600);
+                QCOMPARE(F_Canvas->core().Compounds()[1].width(), 600);
                 continue;
             }
             const State after = State::of(*F_Canvas, *F_Grid);
@@ -122,7 +122,7 @@ private slots:
         }
         QVERIFY(n > 4);
         // The run without a failure opened the picture.
-        QCOMPARE(F_Canvas->core().Compounds[1].width(), 600);
+        QCOMPARE(F_Canvas->core().Compounds()[1].width(), 600);
     }
 
     // Another grid kind: each of the new mask's and composite's blocks.
@@ -157,7 +157,7 @@ private slots:
                 QVERIFY(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
                 old.write("the old file");
                 old.close();
-                F_Canvas->core().PictureFileName = inFolder(name).toStdString();
+                F_Canvas->core().setPictureFileName(inFolder(name).toStdString());
                 const State before = State::of(*F_Canvas, *F_Grid);
                 dialogs.answers << press("OK");
                 if (!withFailing(100'000, n, F_Canvas->SavePicture1))

@@ -85,16 +85,16 @@ TEST(GridChain, EachKindDrawsItsRoutineOnTheMask)
     canvas.h = 80;
     GridCore grid;
     grid.setCanvas(&canvas);
-    grid.FormCreate("13", "21");
+    grid.FormCreate(13, 21);
     for (int32_t kind = GridKinds::Square; kind <= GridKinds::HexColumns; ++kind) {
         grid.GridTypeExecute(kind);
         Surface expected(100, 80, PixelFormat::Mono1, White);
         SurfaceLineSink pen(expected);
         freeRoutine(kind)({pen, 100, 80, 13, 21}, 13, 21);
         std::string where;
-        EXPECT_TRUE(samePixels(grid.GridMask, expected, &where))
+        EXPECT_TRUE(samePixels(grid.GridMask(), expected, &where))
             << "kind " << kind << " at " << where;
-        EXPECT_LT(blackPixels(grid.GridMask).size(), 100u * 80) << kind;
+        EXPECT_LT(blackPixels(grid.GridMask()).size(), 100u * 80) << kind;
     }
     EXPECT_EQ(canvas.compositions, 6);
 }
@@ -103,9 +103,10 @@ TEST(GridChain, ASquareGridOf1By1TurnsTheMaskBlack)
 {
     Chain c;
     c.open(23, 17);
-    c.grid.SizeH = c.grid.SizeV = 1;
+    c.grid.setSizeH(1);
+    c.grid.setSizeV(1);
     c.grid.GridTypeExecute(GridKinds::Square);
-    EXPECT_TRUE(samePixels(c.grid.GridMask, Surface(23, 17, PixelFormat::Mono1, Black)));
+    EXPECT_TRUE(samePixels(c.grid.GridMask(), Surface(23, 17, PixelFormat::Mono1, Black)));
     EXPECT_TRUE(samePixels(c.view.picture(), Surface(23, 17, PixelFormat::Rgb24, Black)));
 }
 
@@ -130,20 +131,21 @@ TEST(GridChain, ASizeOf0FailsBeforeDrawingAndKeepsTheShownGrid)
                 // A picture with this kind's grid is shown; then the picture
                 // control takes a new size and the size 0 is applied.
                 Chain c;
-                c.grid.GridKind = kind;
+                c.grid.setGridKind(kind);
                 c.open(50, 30);
+                const int changes = c.view.pictureChanges();
                 const Surface shown = c.view.picture();
-                const Surface colours = c.grid.ColorLayer;
+                const Surface colours = c.grid.ColorLayer();
                 c.view.setWidth(w);
                 c.view.setHeight(h);
-                c.grid.SizeH = a;
-                c.grid.SizeV = b;
+                c.grid.setSizeH(a);
+                c.grid.setSizeV(b);
                 EXPECT_EQ(messageOf([&] { c.grid.DrawGLine(); }), message) << what;
-                EXPECT_TRUE(samePixels(c.grid.GridMask, Surface(w, h, PixelFormat::Mono1, White)))
+                EXPECT_TRUE(samePixels(c.grid.GridMask(), Surface(w, h, PixelFormat::Mono1, White)))
                     << what;
-                EXPECT_EQ(c.view.pictureChanges(), 1) << what;
+                EXPECT_EQ(c.view.pictureChanges(), changes) << what;
                 EXPECT_TRUE(samePixels(c.view.picture(), shown)) << what;
-                EXPECT_TRUE(samePixels(c.grid.ColorLayer, colours)) << what;
+                EXPECT_TRUE(samePixels(c.grid.ColorLayer(), colours)) << what;
             }
 }
 
@@ -200,24 +202,27 @@ TEST(GridChain, AnySizesOnAnyMask)
     FakeCanvas canvas;
     GridCore grid;
     grid.setCanvas(&canvas);
-    grid.FormCreate("32", "32");
+    grid.FormCreate(32, 32);
     int drawn = 0, failed = 0, left = 0;
     for (int n = 0; n < 300; ++n) {
         const int32_t kind = int32_t(rng() % 10) - 1;
         const int32_t a = size(), b = size();
-        canvas.w = int(rng() % 10001);
-        canvas.h = int(rng() % 10001);
+        const int w = int(rng() % 10001);
+        const int h = int(rng() % 10001);
         const bool draws = kind >= GridKinds::Square && kind <= GridKinds::HexColumns;
         const bool zero = draws && (a == 0 || b == 0);
-        if (draws && !zero && cost(kind, canvas.w, canvas.h, a, b) > 2e7) {
+        if (draws && !zero && cost(kind, w, h, a, b) > 2e7) {
             ++left;
             continue;
         }
         // A white mask costs nothing to resize; the last case's lines would.
-        grid.GridMask.FillRect(0, 0, grid.GridMask.width(), grid.GridMask.height());
-        grid.GridKind = kind;
-        grid.SizeH = a;
-        grid.SizeV = b;
+        // Kind 0 draws it white at the last case's size.
+        grid.GridTypeExecute(GridKinds::Nothing);
+        canvas.w = w;
+        canvas.h = h;
+        grid.setGridKind(kind);
+        grid.setSizeH(a);
+        grid.setSizeV(b);
         const std::string what = "kind " + std::to_string(kind) + " " + std::to_string(a) + "/"
             + std::to_string(b) + " on " + std::to_string(canvas.w) + " x "
             + std::to_string(canvas.h);
@@ -225,8 +230,8 @@ TEST(GridChain, AnySizesOnAnyMask)
         const std::string expected = zero ? zeroSizeMessage(canvas.w, canvas.h, a) : "(no error)";
         ASSERT_EQ(messageOf([&] { grid.DrawGLine(); }), expected) << what;
         ASSERT_EQ(canvas.compositions, before + (zero ? 0 : 1)) << what;
-        ASSERT_EQ(grid.GridMask.width(), canvas.w);
-        ASSERT_EQ(grid.GridMask.height(), canvas.h);
+        ASSERT_EQ(grid.GridMask().width(), canvas.w);
+        ASSERT_EQ(grid.GridMask().height(), canvas.h);
         (zero ? failed : drawn) += 1;
     }
     // The sweep reaches every outcome.

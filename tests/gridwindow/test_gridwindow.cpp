@@ -2,13 +2,17 @@
 // the real boxes, real focus moves between controls and windows, clicks on
 // the buttons, a drag of a bar's thumb, and a dialog runner answering the
 // colour chooser and recording the error boxes.
+//
+// The window is built alone, without the main window (this test does not
+// link it): the main window's half is its core without a window, and
+// another window stands for the main window where the focus leaves.
 
-#include "Canvas/TF_Canvas.h"
+#include "Canvas/CanvasCore.h"
 #include "Grid/ColorSwatch.h"
 #include "Grid/TF_Grid.h"
-#include "app/Beep.h"
-#include "app/Dialogs.h"
 #include "support/Pixels.h"
+#include "ui/Beep.h"
+#include "ui/Dialogs.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,10 +25,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
 
+#include <memory>
 #include <optional>
 
 using namespace masume;
@@ -96,10 +102,17 @@ class GridWindowTest : public QObject
 private:
     TestDialogs dialogs;
     int beeps = 0;
+    // The main window's half, without its window.
+    PictureHolder view;
+    std::optional<CanvasCore> mainCore;
     std::optional<CountingCanvas> canvas;
+    std::unique_ptr<TF_Grid> window;
+    // Another window of the program, where the focus goes when the user
+    // switches away from the grid window.
+    std::unique_ptr<QWidget> otherWindow;
 
-    TF_Grid &grid() { return *F_Grid; }
-    GridCore &core() { return F_Grid->core(); }
+    TF_Grid &grid() { return *window; }
+    GridCore &core() { return window->core(); }
     int redraws() const { return canvas->redraws; }
 
     QLineEdit *box(const char *name) { return grid().findChild<QLineEdit *>(QLatin1String(name)); }
@@ -129,24 +142,18 @@ private:
         int barR, barG, barB;
         Colour swatch, brush;
     };
-    // A grey picture in the main window, every surface at its size, as
-    // opening leaves them (before the grid is drawn).
+    // A grey picture opened in the main window: every surface at its size,
+    // the view composed.
     void showPicture(int w, int h)
     {
-        CanvasCore &c = F_Canvas->core();
-        c.Layers[0] = Surface(w, h, PixelFormat::Rgb24, 0x808080);
-        c.C_Canvas.setWidth(w);
-        c.C_Canvas.setHeight(h);
-        core().GridMask.setSize(w, h);
-        core().ColorLayer.setSize(w, h);
+        mainCore->takePicture(Surface(w, h, PixelFormat::Rgb24, 0x808080));
     }
 
     Colours colours()
     {
-        return {grid().E_ColorR->text(),     grid().E_ColorG->text(),
-                grid().E_ColorB->text(),     grid().ColorBarR->value(),
-                grid().ColorBarG->value(),   grid().ColorBarB->value(),
-                grid().ColorPanel->colour(), core().ColorLayer.brushColor()};
+        return {grid().E_ColorR->text(),     grid().E_ColorG->text(),   grid().E_ColorB->text(),
+                grid().ColorBarR->value(),   grid().ColorBarG->value(), grid().ColorBarB->value(),
+                grid().ColorPanel->colour(), core().gridColour()};
     }
     void compareColours(const Colours &have, int r, int g, int b)
     {
@@ -165,23 +172,28 @@ private slots:
     {
         ui::setDialogRunner(&dialogs);
         ui::setBeepHook([this] { ++beeps; });
-        F_Canvas = new TF_Canvas;
-        F_Grid = new TF_Grid;
-        F_Grid->show();
-        F_Canvas->show();
-        canvas.emplace(F_Canvas->core());
+        view = PictureHolder();
+        mainCore.emplace(view);
+        mainCore->FormCreate();
+        window = std::make_unique<TF_Grid>();
+        connectCores(*mainCore, core());
+        canvas.emplace(*mainCore);
         core().setCanvas(&*canvas);
+        otherWindow = std::make_unique<QWidget>();
+        otherWindow->setWindowTitle(QStringLiteral("other"));
+        otherWindow->resize(200, 100);
+        window->show();
+        otherWindow->show();
         activateGrid(grid().E_SizeH);
     }
 
     void cleanup()
     {
         QVERIFY2(dialogs.unexpected.isEmpty(), qPrintable(dialogs.unexpected.join(' ')));
-        delete F_Grid;
-        delete F_Canvas;
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
+        window.reset();
+        otherWindow.reset();
         canvas.reset();
+        mainCore.reset();
         dialogs = TestDialogs();
         beeps = 0;
         ui::setBeepHook({});
@@ -271,10 +283,10 @@ private slots:
             QVERIFY(bar->hasTracking());
         }
         QCOMPARE(g.ColorPanel->colour(), Black);
-        QCOMPARE(core().ColorLayer.brushColor(), Black);
-        QCOMPARE(core().GridKind, 0);
-        QCOMPARE(core().SizeH, 32);
-        QCOMPARE(core().SizeV, 32);
+        QCOMPARE(core().gridColour(), Black);
+        QCOMPARE(core().GridKind(), 0);
+        QCOMPARE(core().SizeH(), 32);
+        QCOMPARE(core().SizeV(), 32);
         QCOMPARE(redraws(), 0); // creation draws nothing
     }
 
@@ -378,22 +390,22 @@ private slots:
         retype(g.E_SizeH, QStringLiteral("16"));
         QCOMPARE(redraws(), 0);
         QTest::keyClick(g.E_SizeH, Qt::Key_Return);
-        QCOMPARE(core().SizeH, 16);
-        QCOMPARE(core().SizeV, 8);
+        QCOMPARE(core().SizeH(), 16);
+        QCOMPARE(core().SizeV(), 8);
         QCOMPARE(redraws(), 1);
         QCOMPARE(QApplication::focusWidget(), g.E_SizeH);
         QCOMPARE(beeps, 0);
     }
 
-    // Switching to the main window does not leave the box; the next move
-    // within the grid window does.
+    // Switching to another window (the main window) does not leave the box;
+    // the next move within the grid window does.
     void sizeAppliedOnlyWhenLeftInsideTheWindow()
     {
         TF_Grid &g = grid();
         retype(g.E_SizeH, QStringLiteral("20"));
-        F_Canvas->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(F_Canvas));
-        QCOMPARE(core().SizeH, 32);
+        otherWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(otherWindow.get()));
+        QCOMPARE(core().SizeH(), 32);
         QCOMPARE(redraws(), 0);
 
         g.activateWindow();
@@ -402,13 +414,13 @@ private slots:
         QCOMPARE(redraws(), 0);
         QTest::keyClick(g.E_SizeH, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), g.E_SizeV);
-        QCOMPARE(core().SizeH, 20);
+        QCOMPARE(core().SizeH(), 20);
         QCOMPARE(redraws(), 1);
 
         // A click on another control leaves the box as well.
         retype(g.E_SizeV, QStringLiteral("24"));
         QTest::mouseClick(g.ColorBarR, Qt::LeftButton, {}, QPoint(1, 1));
-        QCOMPARE(core().SizeV, 24);
+        QCOMPARE(core().SizeV(), 24);
         QCOMPARE(redraws(), 2);
     }
 
@@ -446,8 +458,8 @@ private slots:
         QTest::keyClick(e, Qt::Key_Tab);
         QCOMPARE(dialogs.errors, QStringList {notAnInteger(typed)});
         QCOMPARE(e->text(), typed);
-        QCOMPARE(core().SizeH, sizeH);
-        QCOMPARE(core().SizeV, 32);
+        QCOMPARE(core().SizeH(), sizeH);
+        QCOMPARE(core().SizeV(), 32);
         QCOMPARE(redraws(), start);
         const Colours now = colours();
         QCOMPARE(QList<int>({now.barR, now.barG, now.barB}), QList<int>({0, 7, 0}));
@@ -539,7 +551,7 @@ private slots:
             if (seen.isEmpty() || seen.last() != bar->value())
                 seen << bar->value();
             QCOMPARE(g.E_ColorR->text(), QString::number(bar->value()));
-            QCOMPARE(core().ColorLayer.brushColor(), rgb(bar->value(), 0, 0));
+            QCOMPARE(core().gridColour(), rgb(bar->value(), 0, 0));
         }
         QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
         QVERIFY(seen.size() >= 10);
@@ -605,7 +617,7 @@ private slots:
         int expected = 0;
         for (auto [button, kind] : buttons) {
             QTest::mouseClick(button, Qt::LeftButton);
-            QCOMPARE(core().GridKind, kind);
+            QCOMPARE(core().GridKind(), kind);
             QCOMPARE(redraws(), ++expected);
             QVERIFY(button->isChecked());
             QCOMPARE(g.G_ActionList->checkedAction(), button->defaultAction());
@@ -613,7 +625,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), g.E_SizeH);
     }
 
-    // The close box hides the window and raises Tool_VGrid; nothing else
+    // The close box hides the window and says so by closed() (on which
+    // start-up raises Tool_VGrid: test_canvas_window); nothing else
     // changes, and showing it again shows every setting as it was.
     void closeKeepsEverything()
     {
@@ -624,17 +637,17 @@ private slots:
         g.ColorBarR->setValue(200);
         QTest::mouseClick(g.Check_Grid, Qt::LeftButton);
         const int before = redraws();
-        QVERIFY(F_Canvas->Tool_VGrid->isChecked());
+        QSignalSpy closed(&g, &TF_Grid::closed);
 
         QVERIFY(g.close());
         QVERIFY(!g.isVisible());
-        QVERIFY(!F_Canvas->Tool_VGrid->isChecked());
-        QVERIFY(F_Canvas->isVisible());
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(otherWindow->isVisible());
         QCOMPARE(redraws(), before);
         g.show();
-        QCOMPARE(core().GridKind, 6);
+        QCOMPARE(core().GridKind(), 6);
         QVERIFY(g.Btn_HexH->isChecked());
-        QCOMPARE(core().SizeH, 12);
+        QCOMPARE(core().SizeH(), 12);
         QCOMPARE(g.E_SizeH->text(), QStringLiteral("12"));
         compareColours(colours(), 200, 0, 0);
         QVERIFY(!g.Check_Grid->isChecked());
@@ -646,7 +659,7 @@ private slots:
         TF_Grid &g = grid();
         showPicture(40, 30);
         QTest::mouseClick(g.Btn_Square, Qt::LeftButton);
-        const Surface shown = F_Canvas->core().C_Canvas.picture();
+        const Surface shown = view.picture();
         QCOMPARE(shown.width(), 40);
         activateGrid(g.Check_Grid); // leaving E_SizeH redraws once
         const int before = redraws();
@@ -655,7 +668,7 @@ private slots:
         QTest::keyClick(g.Check_Grid, Qt::Key_Space);
         QVERIFY(g.Check_Grid->isChecked());
         QCOMPARE(redraws(), before);
-        QVERIFY(test::samePixels(F_Canvas->core().C_Canvas.picture(), shown));
+        QVERIFY(test::samePixels(view.picture(), shown));
     }
 
     // Pasted text skips the key filter. A negative size is stored as it is
@@ -671,7 +684,7 @@ private slots:
             g.E_SizeH->paste();
         QCOMPARE(g.E_SizeH->text(), QStringLiteral("-8"));
         QTest::keyClick(g.E_SizeH, Qt::Key_Return);
-        QCOMPARE(core().SizeH, -8);
+        QCOMPARE(core().SizeH(), -8);
         QCOMPARE(redraws(), 2);
         QVERIFY(dialogs.errors.isEmpty());
     }

@@ -2,11 +2,12 @@
 # The bash completion of masume-batch, loaded through bash-completion as an
 # interactive shell loads it, completing command lines as bash splits them:
 # options, kind names, folders, any file, pictures. The options and kinds
-# offered are those masume-batch takes.
+# offered are those masume-batch takes, and the kinds those its help and its
+# manual page name.
 #
-# Usage: test_completion.sh COMPLETION_FILE MASUME_BATCH
+# Usage: test_completion.sh COMPLETION_FILE MASUME_BATCH MANUAL_PAGE
 set -u
-completion=$1 batch=$2
+completion=$1 batch=$2 manual=$3
 
 source /usr/share/bash-completion/bash_completion
 source "$completion"
@@ -78,6 +79,22 @@ for kind in $(candidates 'masume-batch --kind '); do
         echo "FAIL: masume-batch does not take the offered kind $kind" >&2
         failures=$((failures + 1))
     }
+done
+
+# The kinds offered, those the help names for --kind and those the manual
+# page names for it are the same.
+offeredKinds=$(candidates 'masume-batch --kind ' | tr '\n' ' ')
+helpKinds=$("$batch" --help | tr '\n' ' ' | sed 's/.*--kind K *//; s/, *or the kind code.*//; s/,//g' |
+    tr -s ' ' '\n' | LC_ALL=C sort | tr '\n' ' ')
+manualKinds=$(awk '/^\.BI \\-\\-kind/ { on = 1; next }
+    on && /kind code/ { exit }
+    on && /^\.BR? / { gsub(/\\-/, "-", $2); print $2 }' "$manual" | LC_ALL=C sort | tr '\n' ' ')
+wantKinds=$(printf '%s\n' "${kinds[@]}" | LC_ALL=C sort | tr '\n' ' ')
+for named in "help:$helpKinds" "manual page:$manualKinds" "completion:$offeredKinds"; do
+    if [[ ${named#*:} != "$wantKinds" ]]; then
+        echo "FAIL: the ${named%%:*} names the kinds [${named#*:}], expected [$wantKinds]" >&2
+        failures=$((failures + 1))
+    fi
 done
 
 ((failures == 0)) || exit 1

@@ -11,9 +11,9 @@
 // object names. Runs on Qt's xcb platform only (the test tier "xcb" of
 // `make test`, under Xvfb, with no window manager).
 
-#include "app/Guard.h"
 #include "app/Startup.h"
 #include "support/RealInput.h"
+#include "ui/Guard.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

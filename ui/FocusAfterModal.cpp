@@ -1,4 +1,4 @@
-#include "app/FocusAfterModal.h"
+#include "ui/FocusAfterModal.h"
 
 #include <QApplication>
 #include <QEvent>

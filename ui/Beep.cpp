@@ -1,4 +1,4 @@
-#include "app/Beep.h"
+#include "ui/Beep.h"
 
 #include <QApplication>
 

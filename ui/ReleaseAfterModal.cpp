@@ -1,4 +1,4 @@
-#include "app/ReleaseAfterModal.h"
+#include "ui/ReleaseAfterModal.h"
 
 #include <QCursor>
 #include <QGuiApplication>

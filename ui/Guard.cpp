@@ -1,9 +1,9 @@
-#include "app/Guard.h"
+#include "ui/Guard.h"
 
-#include "app/Dialogs.h"
 #include "common/Error.h"
 #include "common/ErrorBox.h"
 #include "common/Messages.h"
+#include "ui/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
