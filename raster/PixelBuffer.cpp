@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
 
@@ -21,8 +22,16 @@ namespace masume {
 
 namespace {
 
-constexpr size_t PoolMinimum = 1 << 20;
-constexpr size_t PoolSlots = 2;
+// Blocks of at least this size are mapped on their own, aligned to the huge
+// page size and advised to use huge pages: the first touch of a 72 MB
+// picture then costs 36 page faults instead of 18,000, and the kernel
+// clears each 2 MB page in one go.
+constexpr size_t HugePage = size_t(2) << 20;
+constexpr size_t PoolMinimum = HugePage;
+// Idle blocks kept for reuse: the largest surfaces of two pictures in
+// flight (picture and mask each), so that --jobs 2 in masume-batch and the
+// desktop chain's passes take their storage back without new faults.
+constexpr size_t PoolSlots = 4;
 
 struct Block
 {
@@ -37,8 +46,9 @@ struct Pool
     ~Pool()
     {
         for (const Block &b : free)
-            std::free(b.data);
+            unmapBlock(b);
     }
+    static void unmapBlock(const Block &b) { ::munmap(b.data, b.bytes); }
 };
 
 Pool &pool()
@@ -47,30 +57,53 @@ Pool &pool()
     return p;
 }
 
-size_t roundUp(size_t bytes)
+size_t roundUp(size_t bytes, size_t unit)
 {
-    return (bytes + 63) & ~size_t(63);
+    return (bytes + unit - 1) & ~(unit - 1);
 }
 
+// A fresh mapping of `bytes` (a multiple of HugePage) aligned to HugePage,
+// or null. The pages are the kernel's zero pages until first touched.
+uint8_t *mapBlock(size_t bytes)
+{
+    const size_t span = bytes + HugePage;
+    void *raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = roundUp(start, HugePage);
+    // Only the aligned part is kept; the slack before and after goes back.
+    if (aligned > start)
+        ::munmap(raw, aligned - start);
+    if (const size_t tail = start + span - (aligned + bytes))
+        ::munmap(reinterpret_cast<void *>(aligned + bytes), tail);
+    auto *data = reinterpret_cast<uint8_t *>(aligned);
+    // Without transparent huge pages (or with them switched off) the advice
+    // fails and the block simply keeps small pages.
+    ::madvise(data, bytes, MADV_HUGEPAGE);
+    return data;
+}
+
+// Gives a large block back to the pool (and the oldest idle one back to
+// the system when the pool is full).
 void release(uint8_t *data, size_t bytes)
 {
-    if (MASUME_POOL && bytes >= PoolMinimum) {
+    Block evicted {nullptr, 0};
+    {
         Pool &p = pool();
         std::lock_guard lock(p.mutex);
         if (p.free.size() == PoolSlots) {
-            std::free(p.free.front().data);
+            evicted = p.free.front();
             p.free.erase(p.free.begin());
         }
         p.free.push_back({data, bytes});
-        return;
     }
-    std::free(data);
+    if (evicted.data)
+        Pool::unmapBlock(evicted);
 }
 
 uint8_t *takeFromPool(size_t bytes)
 {
-    if (!MASUME_POOL || bytes < PoolMinimum)
-        return nullptr;
     Pool &p = pool();
     std::lock_guard lock(p.mutex);
     for (auto it = p.free.begin(); it != p.free.end(); ++it) {
@@ -81,6 +114,28 @@ uint8_t *takeFromPool(size_t bytes)
         }
     }
     return nullptr;
+}
+
+// A large block: from the pool, or freshly mapped; null when the address
+// space is exhausted even after the pool was given back.
+uint8_t *largeBlock(size_t bytes)
+{
+    if (uint8_t *data = takeFromPool(bytes))
+        return data;
+    if (uint8_t *data = mapBlock(bytes))
+        return data;
+    PixelBuffer::releasePool();
+    return mapBlock(bytes);
+}
+
+uint8_t *smallBlock(size_t bytes)
+{
+    auto *data = static_cast<uint8_t *>(std::aligned_alloc(64, bytes));
+    if (!data) {
+        PixelBuffer::releasePool();
+        data = static_cast<uint8_t *>(std::aligned_alloc(64, bytes));
+    }
+    return data;
 }
 
 } // namespace
@@ -101,27 +156,26 @@ PixelBuffer::Ptr PixelBuffer::allocate(size_t bytes)
 {
     if (bytes > limit())
         throw std::bad_alloc();
-    const size_t rounded = roundUp(bytes == 0 ? 1 : bytes);
-    uint8_t *data = takeFromPool(rounded);
-    if (!data) {
-        data = static_cast<uint8_t *>(std::aligned_alloc(64, rounded));
-        if (!data) {
-            releasePool();
-            data = static_cast<uint8_t *>(std::aligned_alloc(64, rounded));
-            if (!data)
-                throw std::bad_alloc();
-        }
-    }
+    const bool large = MASUME_POOL && bytes >= PoolMinimum;
+    const size_t rounded = roundUp(bytes == 0 ? 1 : bytes, large ? HugePage : 64);
+    uint8_t *data = large ? largeBlock(rounded) : smallBlock(rounded);
+    if (!data)
+        throw std::bad_alloc();
+    if (!large)
+        return Ptr(data, [](uint8_t *p) { std::free(p); });
     return Ptr(data, [rounded](uint8_t *p) { release(p, rounded); });
 }
 
 void PixelBuffer::releasePool()
 {
-    Pool &p = pool();
-    std::lock_guard lock(p.mutex);
-    for (const Block &b : p.free)
-        std::free(b.data);
-    p.free.clear();
+    std::vector<Block> blocks;
+    {
+        Pool &p = pool();
+        std::lock_guard lock(p.mutex);
+        blocks.swap(p.free);
+    }
+    for (const Block &b : blocks)
+        Pool::unmapBlock(b);
 }
 
 } // namespace masume
