@@ -1,6 +1,6 @@
 #include "bench/Baselines.h"
 
-#include "raster/Surface.h"
+#include "raster/RowReader.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +20,19 @@ void timeMemcpy24(benchmark::State &state, int W, int H)
         benchmark::DoNotOptimize(to.get());
         benchmark::ClobberMemory();
     }
+}
+
+uint8_t readEveryRow(const Surface &surface)
+{
+    RowReader rows(surface);
+    uint8_t folded = 0;
+    const size_t last = size_t(surface.width()) * size_t(surface.bytesPerPixel()) / 2;
+    for (int y = 0; y < surface.height(); ++y) {
+        const uint8_t *row = rows.row(y);
+        benchmark::DoNotOptimize(row);
+        folded ^= row[last];
+    }
+    return folded;
 }
 
 TempFolder::TempFolder()

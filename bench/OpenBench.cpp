@@ -64,6 +64,10 @@ void BM_OpenPicture(benchmark::State &state)
     PictureCommands commands(chain.canvas, host);
     const PictureHolder &view = chain.view;
     const std::string &file = photoFile();
+    // Untimed: the two pictures' worth of storage the steady state cycles
+    // through, so that no figure pays for memory first touched.
+    for (int warm = 0; warm < 2; ++warm)
+        commands.OpenPicture1Accept(file);
     for (auto _ : state) {
         commands.OpenPicture1Accept(file);
         // The view's first paint reads the rows.
@@ -78,6 +82,7 @@ void BM_DecodeJpeg(benchmark::State &state)
 {
     static Removal removal;
     const std::string &file = photoFile();
+    benchmark::DoNotOptimize(makeSurface(readPicture(file)).constScanLine(0)); // untimed
     for (auto _ : state) {
         const Surface s = makeSurface(readPicture(file));
         benchmark::DoNotOptimize(s.constScanLine(0));
@@ -85,6 +90,7 @@ void BM_DecodeJpeg(benchmark::State &state)
 }
 BENCHMARK(BM_DecodeJpeg)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-bench::Figure openJpeg("open-jpeg", "BM_OpenPicture", "BM_DecodeJpeg", "decode");
+bench::Figure openJpeg("open-jpeg", "BM_OpenPicture", "BM_DecodeJpeg", "decode",
+                       bench::Compared::InProcess);
 
 } // namespace
