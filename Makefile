@@ -1,4 +1,5 @@
-# The two front-door commands are `make run` and `make test` (see README.md).
+# The two front-door commands are `make run` and `make test` (see README.md);
+# on a machine without make, ./tools/install-deps.sh installs it first.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-asan
@@ -57,3 +58,27 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+
+# Installing and packaging; the rules are in dist/. `make install` puts the
+# programs and their desktop files under the configured prefix (/usr/local
+# unless CMAKE_ARGS set CMAKE_INSTALL_PREFIX; PREFIX=... overrides it) and
+# honours DESTDIR; it keeps the list of what it wrote in
+# $(BUILD)/installed-files.txt (CMake's own install_manifest.txt is also
+# rewritten by `make package` and the install test), from which
+# `make uninstall` removes them. `make package` builds
+# $(BUILD)/masume_<version>_<arch>.deb.
+PREFIX ?=
+.PHONY: install uninstall package
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
+
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "no make install recorded in $(BUILD)"; exit 1; }
+	tr '\n' '\0' < $(BUILD)/installed-files.txt | xargs -0 rm -fv --
+	rm $(BUILD)/installed-files.txt
+
+package: build
+	@MASUME_WITH_PACKAGE=1 ./tools/install-deps.sh
+	cd $(BUILD) && cpack -G DEB

@@ -1,5 +1,6 @@
 #include "Canvas/TF_Canvas.h"
 #include "Grid/TF_Grid.h"
+#include "app/DesktopIdentity.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    masume::ui::setDesktopIdentity();
     createWindows();
     const int result = app.exec();
     // Both windows live until the event loop has ended.

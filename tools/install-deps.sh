@@ -7,7 +7,12 @@ set -eu
 PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
 libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
 fonts-noto-cjk"
+# The install test validates the desktop entry, the AppStream metadata, the
+# manual pages and the bash completion of masume-batch.
+PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+# make package: dpkg-shlibdeps (with file) finds the package's dependencies.
+[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do
