@@ -22,10 +22,10 @@ namespace masume {
 
 namespace {
 
-// Blocks of at least this size are mapped on their own, aligned to the huge
-// page size and advised to use huge pages: the first touch of a 72 MB
-// picture then costs 36 page faults instead of 18,000, and the kernel
-// clears each 2 MB page in one go.
+// Blocks of at least this size are aligned to the huge page size and
+// advised to use huge pages: the first touch of a 72 MB picture then costs
+// 36 page faults instead of 18,000, and the kernel clears each 2 MB page in
+// one go.
 constexpr size_t HugePage = size_t(2) << 20;
 constexpr size_t PoolMinimum = HugePage;
 // Idle blocks kept for reuse: the largest surfaces of two pictures in
@@ -46,9 +46,8 @@ struct Pool
     ~Pool()
     {
         for (const Block &b : free)
-            unmapBlock(b);
+            std::free(b.data);
     }
-    static void unmapBlock(const Block &b) { ::munmap(b.data, b.bytes); }
 };
 
 Pool &pool()
@@ -62,25 +61,16 @@ size_t roundUp(size_t bytes, size_t unit)
     return (bytes + unit - 1) & ~(unit - 1);
 }
 
-// A fresh mapping of `bytes` (a multiple of HugePage) aligned to HugePage,
-// or null. The pages are the kernel's zero pages until first touched.
-uint8_t *mapBlock(size_t bytes)
+// A fresh block of `bytes` (a multiple of HugePage) aligned to HugePage,
+// or null. It comes from the C allocator (which maps blocks this large on
+// their own), so that whatever watches or replaces the allocator sees it.
+uint8_t *freshBlock(size_t bytes)
 {
-    const size_t span = bytes + HugePage;
-    void *raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        return nullptr;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t aligned = roundUp(start, HugePage);
-    // Only the aligned part is kept; the slack before and after goes back.
-    if (aligned > start)
-        ::munmap(raw, aligned - start);
-    if (const size_t tail = start + span - (aligned + bytes))
-        ::munmap(reinterpret_cast<void *>(aligned + bytes), tail);
-    auto *data = reinterpret_cast<uint8_t *>(aligned);
+    auto *data = static_cast<uint8_t *>(std::aligned_alloc(HugePage, bytes));
     // Without transparent huge pages (or with them switched off) the advice
     // fails and the block simply keeps small pages.
-    ::madvise(data, bytes, MADV_HUGEPAGE);
+    if (data)
+        ::madvise(data, bytes, MADV_HUGEPAGE);
     return data;
 }
 
@@ -98,8 +88,7 @@ void release(uint8_t *data, size_t bytes)
         }
         p.free.push_back({data, bytes});
     }
-    if (evicted.data)
-        Pool::unmapBlock(evicted);
+    std::free(evicted.data);
 }
 
 uint8_t *takeFromPool(size_t bytes)
@@ -116,16 +105,16 @@ uint8_t *takeFromPool(size_t bytes)
     return nullptr;
 }
 
-// A large block: from the pool, or freshly mapped; null when the address
-// space is exhausted even after the pool was given back.
+// A large block: from the pool, or fresh; null when there is none even
+// after the pool was given back.
 uint8_t *largeBlock(size_t bytes)
 {
     if (uint8_t *data = takeFromPool(bytes))
         return data;
-    if (uint8_t *data = mapBlock(bytes))
+    if (uint8_t *data = freshBlock(bytes))
         return data;
     PixelBuffer::releasePool();
-    return mapBlock(bytes);
+    return freshBlock(bytes);
 }
 
 uint8_t *smallBlock(size_t bytes)
@@ -175,7 +164,7 @@ void PixelBuffer::releasePool()
         blocks.swap(p.free);
     }
     for (const Block &b : blocks)
-        Pool::unmapBlock(b);
+        std::free(b.data);
 }
 
 } // namespace masume

@@ -8,8 +8,8 @@ namespace masume {
 
 // Pixel storage shared between copies of a surface (copy on write).
 //
-// Buffers of 2 MB and more are mapped on their own, aligned to 2 MB and
-// advised to use transparent huge pages, so that their first touch costs a
+// Buffers of 2 MB and more are aligned to 2 MB and advised to use
+// transparent huge pages, so that their first touch costs a
 // page fault per 2 MB instead of per 4 KB. They are also recycled: the redraw
 // chain and a batch of pictures free and allocate buffers of one picture's
 // size again and again, and taking them back from a small pool (at most four
