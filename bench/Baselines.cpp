@@ -2,6 +2,7 @@
 
 #include "raster/RowReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,6 +34,15 @@ uint8_t readEveryRow(const Surface &surface)
         folded ^= row[last];
     }
     return folded;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 TempFolder::TempFolder()

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace masume::bench {
 
@@ -18,6 +19,9 @@ void timeMemcpy24(benchmark::State &state, int W, int H);
 // read in place. Returns a byte of each row folded together, so that no
 // read can be left out.
 uint8_t readEveryRow(const Surface &surface);
+
+// The median of some values (0 for none).
+double median(std::vector<double> values);
 
 // A fresh folder under the system's temporary folder, removed with all it
 // holds at destruction; aborts when none can be made.

@@ -19,7 +19,7 @@ enum class Compared {
 // Without a counter, the ratio of the real time of one benchmark to that
 // of another measured in the same run. With a counter, that counter of the
 // benchmark, which is itself a ratio measured in pairs (see
-// bench/Processes.h).
+// bench/Processes.h and bench/OpenBench.cpp).
 void addFigure(const std::string &name, const std::string &benchmark, const std::string &baseline,
                const std::string &baselineLabel, Compared compared,
                const std::string &counter = {});

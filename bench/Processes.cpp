@@ -1,5 +1,7 @@
 #include "bench/Processes.h"
 
+#include "bench/Baselines.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -16,15 +18,6 @@ double cpuOfChildrenMs()
     getrusage(RUSAGE_CHILDREN, &usage);
     const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace

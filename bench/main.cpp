@@ -94,7 +94,7 @@ public:
 const char *describe(Compared compared, bool counter)
 {
     if (compared == Compared::InProcess)
-        return "in process, time";
+        return counter ? "in process, paired runs" : "in process, time";
     return counter ? "whole processes, paired runs" : "whole processes, time";
 }
 
