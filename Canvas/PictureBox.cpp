@@ -22,12 +22,14 @@ void PictureBox::setWidth(int width)
 {
     m_width = std::max(width, 0);
     fitToPixels();
+    emit sizeSet();
 }
 
 void PictureBox::setHeight(int height)
 {
     m_height = std::max(height, 0);
     fitToPixels();
+    emit sizeSet();
 }
 
 void PictureBox::setPicture(const Surface &picture)

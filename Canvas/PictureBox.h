@@ -28,6 +28,11 @@ public:
     void setPicture(const Surface &picture) override;
     void resizePicture(int width, int height) override;
 
+signals:
+    // The control's width or height was set: a new picture takes its place
+    // (opening sets both), which is shown from its top-left corner.
+    void sizeSet();
+
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

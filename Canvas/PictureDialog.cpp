@@ -4,8 +4,11 @@
 #include "app/Dialogs.h"
 #include "picture/PictureFile.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
+#include <QLineEdit>
 
 namespace masume::ui {
 
@@ -49,7 +52,30 @@ PictureDialog::PictureDialog(AcceptMode mode, QWidget *parent)
     m_preview = new PicturePreview(this);
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(m_preview, 1, grid->columnCount(), 1, 1);
+    // The preview shows the file the dialog would give back now: the one
+    // chosen in the list, or the name typed into the name field.
     connect(this, &QFileDialog::currentChanged, m_preview, &PicturePreview::showFile);
+    if (QLineEdit *name = nameField())
+        connect(name, &QLineEdit::textChanged, this, [this](const QString &typed) {
+            m_preview->showFile(typed.isEmpty() ? QString() : directory().absoluteFilePath(typed));
+        });
+}
+
+QLineEdit *PictureDialog::nameField() const
+{
+    return findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
+
+void PictureDialog::hideEvent(QHideEvent *event)
+{
+    // Enter in the name field closes the dialog from within the field's
+    // completion list, which Qt then leaves on screen: a popup that would
+    // take the next click anywhere. It goes with the dialog.
+    if (QLineEdit *name = nameField())
+        if (QCompleter *completer = name->completer())
+            if (completer->popup() && completer->popup()->isVisible())
+                completer->popup()->hide();
+    QFileDialog::hideEvent(event);
 }
 
 bool PictureDialog::choose()

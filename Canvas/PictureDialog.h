@@ -4,6 +4,8 @@
 
 #include <string>
 
+class QLineEdit;
+
 namespace masume::ui {
 
 class PicturePreview;
@@ -40,7 +42,13 @@ public:
 
     PicturePreview *preview() const { return m_preview; }
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    // Qt's name field of the dialog.
+    QLineEdit *nameField() const;
+
     PicturePreview *m_preview;
     QString m_accepted;
     std::string m_fileName;

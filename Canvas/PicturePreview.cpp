@@ -62,6 +62,11 @@ QString PicturePreview::caption() const
 
 void PicturePreview::showFile(const QString &path)
 {
+    // The list and the name field both report the file chosen in the list:
+    // it is read once.
+    if (path == m_path)
+        return;
+    m_path = path;
     QImage picture;
     if (QFileInfo(path).isFile()) {
         // A JPEG file is decoded in full, as opening does: a large one takes

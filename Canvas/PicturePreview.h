@@ -25,7 +25,8 @@ public:
     QString caption() const;
 
 public slots:
-    // Reads the file with the program's own readers, as opening would.
+    // Reads the file with the program's own readers, as opening would; the
+    // file shown last is not read again (an empty path clears the preview).
     void showFile(const QString &path);
     // The window "プレビュー": at most three quarters of the screen, closed
     // with Esc.
@@ -38,6 +39,7 @@ private:
     QLabel *m_caption;
     QLabel *m_panel;
     QToolButton *m_button;
+    QString m_path;
     QImage m_picture;
 };
 

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -183,6 +184,12 @@ void TF_Canvas::createControls()
     C_Canvas->setObjectName(QStringLiteral("C_Canvas"));
     ScrollBox1->setWidget(C_Canvas);
     setCentralWidget(ScrollBox1);
+    // A newly opened picture is shown from its top-left corner, not at the
+    // place the previous one was scrolled to.
+    connect(C_Canvas, &masume::ui::PictureBox::sizeSet, ScrollBox1, [this] {
+        ScrollBox1->horizontalScrollBar()->setValue(0);
+        ScrollBox1->verticalScrollBar()->setValue(0);
+    });
 
     // StatusBar1: bottom edge, 19 high, one panel 50 wide, never any text.
     StatusBar1 = new QStatusBar(this);

@@ -1,6 +1,7 @@
 #include "Grid/TF_Grid.h"
 
 #include "Canvas/TF_Canvas.h"
+#include "Grid/ColorBar.h"
 #include "Grid/ColorSwatch.h"
 #include "Grid/GridPictures.h"
 #include "app/Beep.h"
@@ -111,7 +112,7 @@ void TF_Grid::createControls()
         return f;
     };
     auto colourBar = [this](const char *name, int y) {
-        auto *b = new QScrollBar(Qt::Horizontal, this);
+        auto *b = new ColorBar(this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(32, y, 129, 16);
         b->setRange(0, 255);

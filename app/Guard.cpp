@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <new>
 
@@ -18,6 +19,8 @@ void showErrorBox(const std::string &message)
         = applicationTitle(QCoreApplication::applicationFilePath().toStdString());
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
                     QString::fromStdString(errorBoxText(message)), QMessageBox::Ok);
+    // The program's own text, not Qt's translation of it.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     dialogs().exec(box);
 }
 

@@ -9,6 +9,7 @@
 #include "Canvas/PictureDialog.h"
 #include "Canvas/PicturePreview.h"
 #include "Canvas/TF_Canvas.h"
+#include "Grid/ColorSwatch.h"
 #include "Grid/TF_Grid.h"
 #include "app/Beep.h"
 #include "app/Startup.h"
@@ -18,6 +19,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFontInfo>
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -38,6 +41,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
+#include <memory>
 
 using namespace masume;
 using namespace masume::test;
@@ -363,6 +369,33 @@ private slots:
         QVERIFY(!area->verticalScrollBar()->isVisible());
         QCOMPARE(canvas().C_Canvas->size(), QSize(1000, 600));
         QCOMPARE(area->size(), QSize(1200, 800 - 29 - 19 - canvas().C_Menu->height()));
+    }
+
+    // A newly opened picture is shown from its top-left corner, wherever
+    // the previous one was scrolled to; a failed opening keeps the place.
+    void newPictureFromTheTopLeft()
+    {
+        const QString path = inFolder("wide.bmp");
+        writeBmpFile(gradient(1000, 600), QFile::encodeName(path).toStdString());
+        QScrollBar *h = canvas().ScrollBox1->horizontalScrollBar();
+        QScrollBar *v = canvas().ScrollBox1->verticalScrollBar();
+        auto scrollToTheEnd = [&] {
+            h->setValue(h->maximum());
+            v->setValue(v->maximum());
+            QVERIFY(h->value() > 0 && v->value() > 0);
+        };
+        open(path);
+        scrollToTheEnd();
+        open(path); // the same picture opened again
+        QCOMPARE(h->value(), 0);
+        QCOMPARE(v->value(), 0);
+        QCOMPARE(canvas().C_Canvas->pos(), QPoint(0, 0));
+
+        scrollToTheEnd();
+        open(inFolder("missing.bmp"));
+        QCOMPARE(dialogs.kinds().last(), QStringLiteral("error"));
+        QCOMPARE(h->value(), h->maximum());
+        QCOMPARE(v->value(), v->maximum());
     }
 
     void failedOpens_data()
@@ -765,6 +798,90 @@ private slots:
         }
         QVERIFY(!QApplication::overrideCursor());
     }
+    // The open dialog's preview follows the name in the name field as well
+    // as the file chosen in the list.
+    void previewFollowsTheNameField()
+    {
+        QVERIFY(QFile::copy(Bmp24, inFolder("p.bmp")));
+        QVERIFY(writeBytes(inFolder("q.bmp"), "not a picture"));
+        QStringList captions;
+        dialogs.answers << [&](QDialog &dialog) {
+            auto *files = qobject_cast<QFileDialog *>(&dialog);
+            files->setDirectory(folder->path());
+            auto *name = dialog.findChild<QLineEdit *>("fileNameEdit");
+            const auto *caption = dialog.findChild<QLabel *>("PictureLabel");
+            for (const QString &typed :
+                 {QStringLiteral("p.bmp"), QStringLiteral("q.bmp"), Jpeg, QStringLiteral("p.bm")}) {
+                name->setText(typed);
+                captions << caption->text();
+            }
+            return int(QDialog::Rejected);
+        };
+        canvas().OpenPicture1->trigger();
+        QCOMPARE(captions, QStringList({" (127x64)", "画像:", " (227x149)", "画像:"}));
+    }
+
+    // Qt's own texts in the standard dialogs and menus come in Japanese,
+    // whatever the locale; the program's own texts stay as written.
+    void standardDialogsSpeakJapanese()
+    {
+        const auto japanese = [](const QString &text) {
+            return std::any_of(text.begin(), text.end(), [](QChar c) {
+                return (c.unicode() >= 0x3040 && c.unicode() <= 0x30FF)
+                    || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF);
+            });
+        };
+        auto textsOf = [](QWidget &dialog) {
+            QStringList texts {dialog.windowTitle()};
+            for (const QLabel *l : dialog.findChildren<QLabel *>())
+                if (l->isVisibleTo(&dialog) && !l->text().isEmpty() && l->pixmap().isNull())
+                    texts << l->text();
+            for (const QAbstractButton *b : dialog.findChildren<QPushButton *>())
+                if (b->isVisibleTo(&dialog))
+                    texts << b->text();
+            return texts;
+        };
+        QList<QStringList> seen;
+        auto record = [&](QDialog &dialog) {
+            seen << textsOf(dialog);
+            return int(QDialog::Rejected);
+        };
+        dialogs.answers << record << record << record;
+        canvas().OpenPicture1->trigger();
+        canvas().SaveAsPicture1->trigger();
+        QTest::mouseClick(grid().ColorPanel, Qt::LeftButton);
+        QCOMPARE(dialogs.kinds(), QStringList({"open", "save", "QColorDialog"}));
+        // Words that Japanese writes the same way; the preview's caption is
+        // the program's own.
+        const QStringList same = {"OK", "&HTML:", "画像:", "(なし)"};
+        for (const QStringList &texts : seen) {
+            QVERIFY(texts.size() >= 5);
+            for (const QString &text : texts)
+                if (!text.trimmed().isEmpty() && !same.contains(text))
+                    QVERIFY2(japanese(text), qPrintable(text));
+        }
+        QCOMPARE(seen[0][0], QStringLiteral("開く"));
+        QCOMPARE(seen[1][0], QStringLiteral("名前を付けて保存"));
+
+        // The context menu of a number box.
+        std::unique_ptr<QMenu> menu(grid().E_SizeH->createStandardContextMenu());
+        for (const QAction *a : menu->actions())
+            if (!a->isSeparator())
+                QVERIFY2(japanese(a->text()), qPrintable(a->text()));
+
+        // The program's own boxes keep their texts.
+        QVERIFY(writeBytes(inFolder("p.bmp"), "x"));
+        canvas().core().PictureFileName = QFile::encodeName(inFolder("p.bmp")).toStdString();
+        dialogs.answers << cancel() << cancel();
+        canvas().SavePicture1->trigger();
+        const ShownDialog &question = dialogs.shown[3];
+        QCOMPARE(question.title, QStringLiteral("確認"));
+        QCOMPARE(question.buttons, QStringList({"OK", "キャンセル"}));
+        open(inFolder("p.bmp"));
+        QCOMPARE(dialogs.shown.last().kind, QStringLiteral("error"));
+        QCOMPARE(dialogs.shown.last().buttons, QStringList({"OK"}));
+    }
+
     void noSettingsReadOrWritten()
     {
         // Qt's file dialog keeps its folders in the user's QtProject.conf

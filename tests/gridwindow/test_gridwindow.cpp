@@ -546,8 +546,10 @@ private slots:
         QCOMPARE(redraws() - start, seen.size());
 
         const int dragged = redraws();
+        const int value = bar->value();
         QCOMPARE(QApplication::focusWidget(), bar); // a click gives a bar the focus
-        QTest::keyClick(bar, Qt::Key_Right);
+        QTest::keyClick(bar, Qt::Key_Right); // adds, as the arrow points
+        QCOMPARE(bar->value(), value + 1);
         QTest::keyClick(bar, Qt::Key_End);
         QCOMPARE(redraws(), dragged + 2);
         compareColours(colours(), 255, 0, 0);
