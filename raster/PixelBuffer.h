@@ -9,13 +9,14 @@ namespace masume {
 // Pixel storage shared between copies of a surface (copy on write).
 //
 // Buffers of 2 MB and more are aligned to 2 MB and advised to use
-// transparent huge pages, so that their first touch costs a
-// page fault per 2 MB instead of per 4 KB. They are also recycled: the redraw
-// chain and a batch of pictures free and allocate buffers of one picture's
-// size again and again, and taking them back from a small pool (at most four
-// idle buffers) saves the kernel's clearing of fresh memory. Sanitizer builds
-// take every buffer from the C allocator instead, so that every use after
-// release is seen.
+// transparent huge pages, so that their first touch costs a page fault per
+// 2 MB instead of per 4 KB; those above 128 MB get small pages, all made
+// present in one call (see PixelBuffer.cpp for why). They are also
+// recycled: the redraw chain and a batch of pictures free and allocate
+// buffers of one picture's size again and again, and taking them back from
+// a small pool (at most four idle buffers) saves the kernel's clearing of
+// fresh memory. Sanitizer builds take every buffer from the C allocator
+// instead, so that every use after release is seen.
 class PixelBuffer
 {
 public:
