@@ -7,6 +7,10 @@
 #include <unistd.h>
 #include <vector>
 
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23 // Linux 5.14; older kernels refuse it
+#endif
+
 #if defined(__SANITIZE_ADDRESS__)
 #define MASUME_POOL 0
 #elif defined(__has_feature)
@@ -37,10 +41,6 @@ constexpr size_t PoolMinimum = HugePage;
 // djpeg | cjpeg: 1.2 to 1.8 times its CPU with huge pages, 0.8 to 0.9 with
 // small pages made present at once.
 constexpr size_t HugeAdviceLimit = size_t(128) << 20;
-
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23 // Linux 5.14
-#endif
 // Idle blocks kept for reuse: the largest surfaces of two pictures in
 // flight (picture and mask each), so that --jobs 2 in masume-batch and the
 // desktop chain's passes take their storage back without new faults.
