@@ -1,5 +1,7 @@
 #include "Canvas/CanvasCore.h"
 
+#include <utility>
+
 namespace masume {
 
 void CanvasCore::FormCreate()
@@ -12,11 +14,18 @@ void CanvasCore::FormCreate()
 
 void CanvasCore::CompoundLayer()
 {
-    Compounds[0].assign(Layers[0]);
-    Compounds[1].assign(Compounds[0]);
-    BitBlt(Compounds[1], m_grid->GridMask, RasterOp::MERGEPAINT);
-    BitBlt(Compounds[1], m_grid->ColorLayer, RasterOp::SRCAND);
-    C_Canvas.setPicture(Compounds[1]);
+    // Built beside the composites and put in place only when complete, so
+    // that a failing allocation leaves the composites and the view as they
+    // were. The copies keep each composite's pen and brush.
+    Surface plain = Compounds[0];
+    plain.assign(Layers[0]);
+    Surface gridded = Compounds[1];
+    gridded.assign(plain);
+    BitBlt(gridded, m_grid->GridMask, RasterOp::MERGEPAINT);
+    BitBlt(gridded, m_grid->ColorLayer, RasterOp::SRCAND);
+    C_Canvas.setPicture(gridded);
+    Compounds[0] = std::move(plain);
+    Compounds[1] = std::move(gridded);
 }
 
 } // namespace masume

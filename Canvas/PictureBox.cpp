@@ -34,8 +34,10 @@ void PictureBox::setHeight(int height)
 
 void PictureBox::setPicture(const Surface &picture)
 {
-    m_picture.assign(picture);
+    // Scheduling the repaint is the only step that may fail (for want of
+    // memory), so it comes first: the picture shown is replaced or kept.
     update();
+    m_picture.assign(picture);
 }
 
 void PictureBox::resizePicture(int width, int height)

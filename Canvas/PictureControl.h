@@ -19,7 +19,8 @@ public:
     virtual void setHeight(int height) = 0;
 
     virtual const Surface &picture() const = 0;
-    // Shows a copy of picture, replacing the one shown.
+    // Shows a copy of picture, replacing the one shown; when it fails (for
+    // want of memory) the one shown stays.
     virtual void setPicture(const Surface &picture) = 0;
     // Sets the width, then the height of the picture shown.
     virtual void resizePicture(int width, int height) = 0;

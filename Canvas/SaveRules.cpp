@@ -1,5 +1,7 @@
 #include "Canvas/SaveRules.h"
 
+#include "common/Error.h"
+#include "common/Messages.h"
 #include "picture/PictureFile.h"
 
 #include <sys/stat.h>
@@ -25,6 +27,12 @@ std::string lowerDotExtension(std::string_view fileName)
 
 void writePictureFile(const Surface &picture, std::string &fileName)
 {
+    // A folder's name, or one ending in "/", would otherwise get ".bmp"
+    // appended and a hidden file written inside the folder.
+    struct stat info;
+    if ((!fileName.empty() && fileName.back() == '/')
+        || (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)))
+        raise(msg::CannotCreate, {fileName});
     const std::string extension = lowerDotExtension(fileName);
     if (extension == ".jpg" || extension == ".jpeg") {
         writeJpegFile(picture, fileName);

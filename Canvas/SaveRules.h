@@ -22,8 +22,9 @@ std::string lowerDotExtension(std::string_view fileName);
 // extension first gets ".bmp" appended, which it keeps also when writing then
 // fails; every other name gets a 24-bit BMP file under exactly that name.
 // An empty picture gives a file of 0 bytes. An existing file is replaced as
-// a whole or not at all. Raises "ファイル %s を作成できません" or
-// "ストリームへの書き込みエラー".
+// a whole or not at all. A name that ends in "/" or names a folder is
+// refused before anything is appended or written. Raises
+// "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
 void writePictureFile(const Surface &picture, std::string &fileName);
 
 } // namespace masume

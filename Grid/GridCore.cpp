@@ -1,7 +1,10 @@
 #include "Grid/GridCore.h"
 
 #include "Grid/GridRoutines.h"
+#include "common/MemoryFailure.h"
 #include "common/NumberConversion.h"
+
+#include <utility>
 
 namespace masume {
 
@@ -39,23 +42,35 @@ GridCore::Routine GridCore::routineFor(int32_t kind)
 
 void GridCore::DrawGLine()
 {
-    const int W = m_canvas->canvasWidth();
-    const int H = m_canvas->canvasHeight();
-    GridMask.setWidth(W);
-    GridMask.setHeight(H);
-    GridMask.FillRect(0, 0, W, H);
-    if (const Routine routine = routineFor(GridKind))
-        (this->*routine)(SizeH, SizeV);
-    DrawGrid();
+    // The copy shares the old mask's pixels: the mask is cleared as a whole
+    // before it is drawn on, so it takes new storage and the copy stays.
+    Surface previous = GridMask;
+    undoOnMemoryFailure(
+        [this] {
+            const int W = m_canvas->canvasWidth();
+            const int H = m_canvas->canvasHeight();
+            GridMask.setWidth(W);
+            GridMask.setHeight(H);
+            GridMask.FillRect(0, 0, W, H);
+            if (const Routine routine = routineFor(GridKind))
+                (this->*routine)(SizeH, SizeV);
+            DrawGrid();
+        },
+        [&] { GridMask = std::move(previous); });
 }
 
 void GridCore::DrawGrid()
 {
-    const int W = m_canvas->canvasWidth();
-    const int H = m_canvas->canvasHeight();
-    ColorLayer.FillRect(0, 0, W, H);
-    BitBlt(ColorLayer, GridMask, RasterOp::SRCPAINT);
-    m_canvas->CompoundLayer();
+    Surface previous = ColorLayer; // shares, as in DrawGLine
+    undoOnMemoryFailure(
+        [this] {
+            const int W = m_canvas->canvasWidth();
+            const int H = m_canvas->canvasHeight();
+            ColorLayer.FillRect(0, 0, W, H);
+            BitBlt(ColorLayer, GridMask, RasterOp::SRCPAINT);
+            m_canvas->CompoundLayer();
+        },
+        [&] { ColorLayer = std::move(previous); });
 }
 
 void GridCore::GridTypeExecute(int32_t imageIndex)

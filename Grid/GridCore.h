@@ -44,10 +44,12 @@ public:
 
     // Rebuilds the mask at the picture control's size for the current kind
     // and sizes, then calls DrawGrid. A routine's error (a size of 0)
-    // leaves the mask white at the new size and skips DrawGrid.
+    // leaves the mask white at the new size and skips DrawGrid. When memory
+    // runs out anywhere on the way, the mask, the colour layer, the
+    // composites and the view stay as they were.
     void DrawGLine();
     // Fills the colour layer with the grid colour, ORs the mask into it and
-    // has the main window compose.
+    // has the main window compose; all or nothing when memory runs out.
     void DrawGrid();
     // Stores the chosen kind (the image index of the action) and redraws.
     void GridTypeExecute(int32_t imageIndex);

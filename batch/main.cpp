@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -9,6 +10,9 @@ using namespace masume::batch;
 
 int main(int argc, char **argv)
 {
+    // A file-size limit makes a write fail with EFBIG, which is reported,
+    // instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     BatchReport report {std::cerr, {}, {}, {}};
     // A terminal gets a progress line, redrawn in place and wiped before an

@@ -1,7 +1,7 @@
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/PictureData.h"
-#include "raster/PixelBuffer.h"
+#include "raster/MemoryBudget.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -34,7 +34,7 @@ std::vector<uint8_t> readFileBytes(const std::string &fileName)
     struct stat st;
     if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
         raise(msg::CannotOpen, {fileName});
-    if (uint64_t(st.st_size) > PixelBuffer::limit())
+    if (uint64_t(st.st_size) > memoryHeadroom())
         raise(msg::OutOfMemory);
 
     // The size of the open moment counts: a file that grows meanwhile is

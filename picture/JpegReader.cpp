@@ -3,22 +3,21 @@
 
 #include <jerror.h>
 
-#include <algorithm>
-
 namespace masume {
 
 namespace {
 
 // A progressive file may hold any number of scans, and each one costs a
-// pass over the whole picture even when it holds almost no data: a few
-// kilobytes of scan headers could keep the decoder busy for minutes. No
-// encoder writes more than a few dozen. So a file counts as damaged beyond
-// MaxScans scans, or once its scans would pass over more than
-// ScanPixelBudget pixels in all (a second or two of decoding), though any
-// picture may have MinScans.
-constexpr long long MaxScans = 500;
-constexpr long long MinScans = 32;
-constexpr long long ScanPixelBudget = 2'000'000'000;
+// pass over the blocks of the colour channels it holds, even when it holds
+// almost no data: a few kilobytes of scan headers could keep the decoder
+// busy for minutes. So the scans of a file may pass over at most
+// ScanPasses times the blocks of the whole picture in all; beyond that the
+// file counts as damaged. A scan passes over at most all blocks (a scan of
+// one channel over that channel's share), and jpegtran writes at most 100
+// scans, so no file it makes is refused, nor any of the usual encoders'
+// (ten or so scans). A file of repeated or empty scans stops after work of
+// about six plain decodes of a picture of its size.
+constexpr uint64_t ScanPasses = 100;
 
 // The colours of the quantised output for displays of 8 or fewer bits.
 constexpr int PaletteColours = 236;
@@ -31,11 +30,20 @@ enum class Output {
 
 // One decoding from the file's bytes. The library object is destroyed with
 // this, on every path.
+// The library's progress monitor, counting the blocks the scans pass over.
+struct ScanWatch
+{
+    // The library's view of this object: it must come first.
+    jpeg_progress_mgr manager {};
+    int scan = 0; // the last scan counted
+    uint64_t blocks = 0; // of the scans so far
+};
+
 struct Decoder
 {
     jpeg_decompress_struct cinfo {};
     JpegErrors errors {};
-    jpeg_progress_mgr progress {};
+    ScanWatch watch;
     bool created = false;
     const uint8_t *bytes = nullptr;
     size_t size = 0;
@@ -66,13 +74,26 @@ struct Decoder
     }
 };
 
+uint64_t blocksOf(const jpeg_component_info &c)
+{
+    return uint64_t(c.width_in_blocks) * c.height_in_blocks;
+}
+
+// Called before every row of blocks and every scan the library reads, with
+// the scan's components set up once its header is read.
 void watchScans(j_common_ptr object)
 {
     auto *cinfo = reinterpret_cast<j_decompress_ptr>(object);
-    const long long pixels = static_cast<long long>(cinfo->image_width) * cinfo->image_height;
-    const long long allowed
-        = std::clamp(pixels > 0 ? ScanPixelBudget / pixels : MaxScans, MinScans, MaxScans);
-    if (cinfo->input_scan_number > allowed)
+    ScanWatch &watch = *reinterpret_cast<ScanWatch *>(cinfo->progress);
+    if (cinfo->input_scan_number == watch.scan)
+        return;
+    watch.scan = cinfo->input_scan_number;
+    uint64_t picture = 0;
+    for (int i = 0; i < cinfo->num_components; ++i)
+        picture += blocksOf(cinfo->comp_info[i]);
+    for (int i = 0; i < cinfo->comps_in_scan; ++i)
+        watch.blocks += blocksOf(*cinfo->cur_comp_info[i]);
+    if (watch.blocks > ScanPasses * picture)
         ERREXIT(cinfo, JERR_BAD_PROGRESSION);
 }
 
@@ -83,8 +104,8 @@ void openAndReadHeader(void *context)
     Decoder &d = *static_cast<Decoder *>(context);
     d.created = true;
     jpeg_create_decompress(&d.cinfo);
-    d.progress.progress_monitor = watchScans;
-    d.cinfo.progress = &d.progress;
+    d.watch.manager.progress_monitor = watchScans;
+    d.cinfo.progress = &d.watch.manager;
     jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
     jpeg_read_header(&d.cinfo, TRUE);
 }

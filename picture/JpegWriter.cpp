@@ -1,8 +1,13 @@
+#include "common/Error.h"
+#include "common/Messages.h"
 #include "picture/AtomicFile.h"
 #include "picture/JpegFence.h"
 #include "picture/PictureFile.h"
 
-#include <cstdlib>
+#include <jerror.h>
+
+#include <array>
+#include <memory>
 #include <vector>
 
 namespace masume {
@@ -11,25 +16,79 @@ namespace {
 
 constexpr int Quality = 90;
 
-// One encoding into memory. The library object and its output buffer are
-// released with this, on every path.
+// The library's output, written into the file as it comes: the library
+// fills our buffer and hands it back full, and we pass it on. The buffer
+// is ours and lives as long as the library object; the library never frees
+// or replaces it. A write the file system refuses is recorded and ends the
+// encoding through the library's error exit (see JpegFence.h), since no
+// exception may pass through the library's frames; the caller raises the
+// write error outside.
+struct FileDestination
+{
+    // The library's view of this object: it must come first.
+    jpeg_destination_mgr manager {};
+    AtomicFile *file = nullptr;
+    bool writeFailed = false;
+    std::array<JOCTET, 1 << 17> buffer;
+};
+
+FileDestination &destinationOf(j_compress_ptr c)
+{
+    return *reinterpret_cast<FileDestination *>(c->dest);
+}
+
+void startOutput(j_compress_ptr c)
+{
+    FileDestination &d = destinationOf(c);
+    d.manager.next_output_byte = d.buffer.data();
+    d.manager.free_in_buffer = d.buffer.size();
+}
+
+void passOn(j_compress_ptr c, size_t bytes)
+{
+    FileDestination &d = destinationOf(c);
+    if (!d.file->tryWrite(d.buffer.data(), bytes)) {
+        d.writeFailed = true;
+        ERREXIT(c, JERR_FILE_WRITE);
+    }
+}
+
+// Called with the whole buffer full, whatever free_in_buffer says.
+boolean emptyOutput(j_compress_ptr c)
+{
+    passOn(c, destinationOf(c).buffer.size());
+    startOutput(c);
+    return TRUE;
+}
+
+void finishOutput(j_compress_ptr c)
+{
+    const FileDestination &d = destinationOf(c);
+    passOn(c, d.buffer.size() - d.manager.free_in_buffer);
+}
+
+// One encoding. The library object is released with this, on every path.
 struct Encoder
 {
     jpeg_compress_struct cinfo {};
     JpegErrors errors {};
+    FileDestination destination;
     bool created = false;
-    unsigned char *buffer = nullptr; // malloc'ed by the library
-    unsigned long size = 0;
     JDIMENSION width = 0;
     JDIMENSION height = 0;
     JSAMPROW *rows = nullptr; // top down, blue, green, red
 
-    Encoder() { installJpegErrors(*reinterpret_cast<jpeg_common_struct *>(&cinfo), errors); }
+    Encoder()
+    {
+        installJpegErrors(*reinterpret_cast<jpeg_common_struct *>(&cinfo), errors);
+        destination.manager.init_destination = startOutput;
+        destination.manager.empty_output_buffer = emptyOutput;
+        destination.manager.term_destination = finishOutput;
+    }
     ~Encoder()
     {
         if (created)
             jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
     }
     Encoder(const Encoder &) = delete;
     Encoder &operator=(const Encoder &) = delete;
@@ -45,7 +104,7 @@ void encode(void *context)
     jpeg_compress_struct *c = &e.cinfo;
     e.created = true;
     jpeg_create_compress(c);
-    jpeg_mem_dest(c, &e.buffer, &e.size);
+    c->dest = &e.destination.manager;
     c->image_width = e.width;
     c->image_height = e.height;
     c->input_components = 3;
@@ -60,8 +119,8 @@ void encode(void *context)
     c->Y_density = 1;
     jpeg_set_quality(c, Quality, TRUE);
     jpeg_start_compress(c, TRUE);
-    // The memory destination never suspends; a call taking no rows would
-    // be a library fault, which jpeg_finish_compress then reports.
+    // The destination never suspends; a call taking no rows would be a
+    // library fault, which jpeg_finish_compress then reports.
     while (c->next_scanline < c->image_height)
         if (jpeg_write_scanlines(c, e.rows + c->next_scanline, c->image_height - c->next_scanline)
             == 0)
@@ -79,16 +138,22 @@ void writeJpegFile(const Surface &surface, const std::string &fileName)
     }
     Surface colour = surface;
     colour.convertTo24();
-    Encoder e;
-    e.width = JDIMENSION(colour.width());
-    e.height = JDIMENSION(colour.height());
-    std::vector<JSAMPROW> rows(e.height);
-    for (JDIMENSION y = 0; y < e.height; ++y)
+    auto e = std::make_unique<Encoder>();
+    e->width = JDIMENSION(colour.width());
+    e->height = JDIMENSION(colour.height());
+    std::vector<JSAMPROW> rows(e->height);
+    for (JDIMENSION y = 0; y < e->height; ++y)
         rows[y] = const_cast<JSAMPROW>(colour.constScanLine(int(y)));
-    e.rows = rows.data();
-    if (const int code = runJpegStep(e.errors, encode, &e))
+    e->rows = rows.data();
+
+    AtomicFile file(fileName);
+    e->destination.file = &file;
+    if (const int code = runJpegStep(e->errors, encode, e.get())) {
+        if (e->destination.writeFailed)
+            raise(msg::WriteError);
         raiseJpegError(code);
-    writeWholeFile(fileName, {e.buffer, size_t(e.size)});
+    }
+    file.commit();
 }
 
 } // namespace masume

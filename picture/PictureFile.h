@@ -77,11 +77,13 @@ void writeBmpFile(const Surface &surface, const std::string &fileName);
 void writeJpegFile(const Surface &surface, const std::string &fileName);
 
 // The largest picture, in pixels, that reading accepts; a larger one raises
-// "メモリが不足しています" before any of its pixels are stored. By default
-// the physical memory divided by 16 bytes: what the program keeps for one
-// picture (background, two composites and colour layer at 3 bytes each, the
-// grid mask at 1, and 3 more for a decoder's or the display's transient
-// copy). setPicturePixelLimit(0) restores the default.
+// "メモリが不足しています" before any of its pixels are stored, and nothing
+// that was shown or loaded changes. By default what the process may still
+// take (memoryHeadroom(): the smallest of physical memory, its cgroup limit
+// and RLIMIT_AS, less what it holds) divided by 16 bytes: what the program
+// keeps for one picture (background, two composites and colour layer at 3
+// bytes each, the grid mask at 1, and 3 more for a decoder's or the
+// display's transient copy). setPicturePixelLimit(0) restores the default.
 uint64_t picturePixelLimit();
 void setPicturePixelLimit(uint64_t pixels);
 

@@ -1,7 +1,7 @@
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/PictureData.h"
-#include "raster/PixelBuffer.h"
+#include "raster/MemoryBudget.h"
 
 #include <atomic>
 
@@ -21,7 +21,7 @@ std::atomic<bool> eightBitOutput {false};
 uint64_t picturePixelLimit()
 {
     const uint64_t chosen = chosenLimit.load(std::memory_order_relaxed);
-    return chosen ? chosen : uint64_t(PixelBuffer::limit()) / BytesPerPicturePixel;
+    return chosen ? chosen : memoryHeadroom() / BytesPerPicturePixel;
 }
 
 void setPicturePixelLimit(uint64_t pixels)

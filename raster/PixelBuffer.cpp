@@ -1,5 +1,7 @@
 #include "raster/PixelBuffer.h"
 
+#include "raster/MemoryBudget.h"
+
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -148,14 +150,7 @@ uint8_t *smallBlock(size_t bytes)
 
 size_t PixelBuffer::limit()
 {
-    static const size_t value = [] {
-        const long pages = sysconf(_SC_PHYS_PAGES);
-        const long pageSize = sysconf(_SC_PAGESIZE);
-        if (pages <= 0 || pageSize <= 0)
-            return size_t(1) << 32;
-        return size_t(pages) * size_t(pageSize);
-    }();
-    return value;
+    return size_t(memoryLimit());
 }
 
 PixelBuffer::Ptr PixelBuffer::allocate(size_t bytes)

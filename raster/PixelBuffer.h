@@ -23,11 +23,12 @@ public:
     using Ptr = std::shared_ptr<uint8_t>;
 
     // A buffer of at least `bytes` bytes, 64-byte aligned, content undefined.
-    // Throws std::bad_alloc when the request is larger than the machine's
-    // physical memory, so that a huge size never reaches the allocator.
+    // Throws std::bad_alloc when the request is larger than the memory the
+    // process may ever have (see memoryLimit()), so that a huge size never
+    // reaches the allocator.
     static Ptr allocate(size_t bytes);
 
-    // The largest single buffer allocate() accepts.
+    // The largest single buffer allocate() accepts: memoryLimit().
     static size_t limit();
 
     // Drops the buffers held back for reuse.

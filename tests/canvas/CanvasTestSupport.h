@@ -1,13 +1,16 @@
 #pragma once
 
 // Helpers of the main window's tests: a dialog runner that answers each
-// modal dialog from a script and records what was shown, whole files, and
-// pictures written for the tests.
+// modal dialog from a script and records what was shown, whole files,
+// pictures written for the tests, and the windows' state to compare.
 
+#include "Canvas/TF_Canvas.h"
+#include "Grid/TF_Grid.h"
 #include "app/Dialogs.h"
 #include "common/Error.h"
 #include "picture/PictureFile.h"
 #include "raster/Surface.h"
+#include "support/Pixels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -181,6 +184,29 @@ inline QByteArray iconFile()
     out.append(QByteArray(pixels, char(0x80)));
     out.append(QByteArray(mask, char(0)));
     return out;
+}
+
+// Everything opening may change, to compare before and after.
+struct State
+{
+    std::string name;
+    Surface layer, compound0, compound1, shown, mask, colourLayer;
+    int width, height;
+
+    static State of(TF_Canvas &c, TF_Grid &g)
+    {
+        return {c.core().PictureFileName, c.core().Layers[0],    c.core().Compounds[0],
+                c.core().Compounds[1],    c.C_Canvas->picture(), g.core().GridMask,
+                g.core().ColorLayer,      c.C_Canvas->width(),   c.C_Canvas->height()};
+    }
+};
+
+inline bool sameSurfaces(const State &a, const State &b)
+{
+    return samePixels(a.layer, b.layer) && samePixels(a.compound0, b.compound0)
+        && samePixels(a.compound1, b.compound1) && samePixels(a.shown, b.shown)
+        && samePixels(a.mask, b.mask) && samePixels(a.colourLayer, b.colourLayer)
+        && a.width == b.width && a.height == b.height;
 }
 
 } // namespace masume::test

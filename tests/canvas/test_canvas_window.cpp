@@ -62,29 +62,6 @@ QString errorText(const char *pattern, std::initializer_list<MessageArg> args = 
     return QString::fromStdString(formatMessage(pattern, args)) + QLatin1Char('.');
 }
 
-// Everything opening may change, to compare before and after.
-struct State
-{
-    std::string name;
-    Surface layer, compound0, compound1, shown, mask, colourLayer;
-    int width, height;
-
-    static State of(TF_Canvas &c, TF_Grid &g)
-    {
-        return {c.core().PictureFileName, c.core().Layers[0],    c.core().Compounds[0],
-                c.core().Compounds[1],    c.C_Canvas->picture(), g.core().GridMask,
-                g.core().ColorLayer,      c.C_Canvas->width(),   c.C_Canvas->height()};
-    }
-};
-
-bool sameSurfaces(const State &a, const State &b)
-{
-    return samePixels(a.layer, b.layer) && samePixels(a.compound0, b.compound0)
-        && samePixels(a.compound1, b.compound1) && samePixels(a.shown, b.shown)
-        && samePixels(a.mask, b.mask) && samePixels(a.colourLayer, b.colourLayer)
-        && a.width == b.width && a.height == b.height;
-}
-
 } // namespace
 
 class CanvasWindowTest : public QObject

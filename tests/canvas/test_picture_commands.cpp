@@ -170,6 +170,26 @@ TEST(SaveRules, ExtensionChoosesTheWriter)
     EXPECT_EQ(lowerDotExtension("a."), ".");
 }
 
+// A name ending in "/" or naming a folder: refused with the name as given,
+// nothing appended and nothing written, inside the folder or beside it.
+TEST(SaveRules, FolderNamesAreRefused)
+{
+    Folder folder;
+    fs::create_directory("sub");
+    fs::create_directory("pics.jpg");
+    for (const std::string chosen :
+         {"sub/", "sub", ".", "./", "sub/.", "pics.jpg", "pics.jpg/", "missing/"}) {
+        std::string name = chosen;
+        EXPECT_EQ(messageOf([&] { writePictureFile(gradient(5, 4), name); }),
+                  "ファイル " + chosen + " を作成できません")
+            << chosen;
+        EXPECT_EQ(name, chosen);
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string> {"pics.jpg", "sub"}));
+    EXPECT_TRUE(fs::is_empty("sub"));
+    EXPECT_TRUE(fs::is_empty("pics.jpg"));
+}
+
 TEST(SaveRules, FileExistsIsAFileRelativeToTheCurrentFolder)
 {
     Folder folder;

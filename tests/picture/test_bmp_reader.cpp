@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace masume;
 using namespace masume::test;
 
@@ -361,4 +366,45 @@ TEST(BmpReader, PicturesBeyondThePixelLimitAreRefusedBeforeAllocating)
     EXPECT_EQ(decodeError(b.bytes()), msg::OutOfMemory);
     setPicturePixelLimit(0);
     EXPECT_EQ(decode(b.bytes()).height(), 6);
+}
+
+// The default limit follows what the process may still take: with
+// RLIMIT_AS 256 MiB above what it holds, a 64-byte file claiming
+// 20000 x 20000 pixels (6.4 GB of surfaces) is refused at once, a
+// picture of a million pixels is not. In a child, which the limit binds
+// alone.
+TEST(BmpReader, ClaimsBeyondWhatTheProcessMayTakeAreRefused)
+{
+    Bmp b;
+    b.compression = 1;
+    b.palette = Palette4;
+    b.pixels = {0, 1};
+    b.width = 20000;
+    b.height = 20000;
+    const std::vector<uint8_t> huge = b.bytes();
+    b.width = 1000;
+    b.height = 1000;
+    const std::vector<uint8_t> fitting = b.bytes();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        uint64_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t cap = rlim_t(pages * uint64_t(::sysconf(_SC_PAGESIZE)) + (256u << 20));
+        const rlimit limit {cap, cap};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::_exit(2);
+        // Whatever happens, the child ends here, not in the test runner.
+        try {
+            const bool refused = decodeError(huge) == msg::OutOfMemory;
+            const bool decoded = decodeError(fitting).empty();
+            ::_exit(refused && decoded ? 0 : 1);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
