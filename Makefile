@@ -45,6 +45,13 @@ test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
 bench: build
 	./$(BUILD)/bin/masume-bench
 
+# masume-batch against libjpeg-turbo's tools and the image tools Debian
+# packages, as whole processes (bench/compare.sh). Installs those tools;
+# never part of make test.
+.PHONY: compare
+compare: build
+	./bench/compare.sh $(BUILD)
+
 FUZZ_SECONDS ?= 60
 fuzz:
 	@MASUME_WITH_FUZZ=1 ./tools/install-deps.sh

@@ -38,21 +38,12 @@ void PictureBox::setPicture(const Surface &picture)
     // memory), so it comes first: the picture shown is replaced or kept.
     update();
     m_picture.assign(picture);
-    m_image = QImage();
-    m_imageStale = true;
 }
 
 void PictureBox::resizePicture(int width, int height)
 {
     m_picture.setWidth(width);
     m_picture.setHeight(height);
-    pictureChanged();
-}
-
-void PictureBox::pictureChanged()
-{
-    m_image = QImage();
-    m_imageStale = true;
     update();
 }
 
@@ -74,26 +65,22 @@ bool PictureBox::event(QEvent *event)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     const qreal ratio = devicePixelRatioF();
-    if (m_imageStale || (!m_image.isNull() && m_image.devicePixelRatio() != ratio)) {
-        m_image = surfaceImage(m_picture);
-        m_image.setDevicePixelRatio(ratio);
-        m_imageStale = false;
-    }
-    if (m_image.isNull())
-        return;
-    // Only the exposed part is drawn: the source rectangle in picture
-    // pixels, the target at the same place in logical pixels.
+    // Only the exposed part is built and drawn: the picture pixels under it
+    // (whole pixels, clipped to the picture), at the same place in logical
+    // pixels.
     const QRectF exposed = event->rect();
-    const QRectF source = QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio,
-                                 exposed.height() * ratio)
-                              .intersected(QRectF(m_image.rect()));
-    if (source.isEmpty())
+    const QRect source = QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio,
+                                exposed.height() * ratio)
+                             .toAlignedRect();
+    const QImage part = surfaceImagePart(m_picture, source);
+    if (part.isNull())
         return;
-    const QRectF target(source.x() / ratio, source.y() / ratio, source.width() / ratio,
-                        source.height() / ratio);
+    const QRect shown = source.intersected(QRect(0, 0, m_picture.width(), m_picture.height()));
+    const QRectF target(shown.x() / ratio, shown.y() / ratio, shown.width() / ratio,
+                        shown.height() / ratio);
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, m_image, source);
+    painter.drawImage(target, part, QRectF(part.rect()));
 }
 
 } // namespace masume::ui

@@ -2,7 +2,6 @@
 
 #include "Canvas/PictureControl.h"
 
-#include <QImage>
 #include <QWidget>
 
 namespace masume::ui {
@@ -42,15 +41,12 @@ private:
     // Brings the widget to m_width x m_height device pixels at the current
     // device pixel ratio.
     void fitToPixels();
-    void pictureChanged();
 
     int m_width = InitialSize;
     int m_height = InitialSize;
+    // Often the composite with grid as recorded blits, never stored whole:
+    // each paint builds only the exposed part (see surfaceImagePart).
     Surface m_picture;
-    // The picture's pixels as an image, built at the first paint after a
-    // change; shares the storage of m_picture.
-    QImage m_image;
-    bool m_imageStale = false;
 };
 
 } // namespace masume::ui

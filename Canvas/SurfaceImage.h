@@ -3,6 +3,7 @@
 #include "raster/Surface.h"
 
 #include <QImage>
+#include <QRect>
 
 namespace masume::ui {
 
@@ -13,5 +14,13 @@ namespace masume::ui {
 // is converted. An empty surface gives a null image. Costs one pass over the
 // picture when the surface has a recorded blit or no pixels yet.
 QImage surfaceImage(const Surface &surface);
+
+// The part of a surface inside `part` (clipped to the surface) as an image
+// of that part's size, for painting what a view exposes: over the surface's
+// storage without copying where it has storage (holding a share of it, as
+// surfaceImage does), otherwise built from the rows of the part alone, so
+// that a composite that was never stored whole costs only what is shown.
+// Null when nothing of the part lies inside.
+QImage surfaceImagePart(const Surface &surface, const QRect &part);
 
 } // namespace masume::ui

@@ -4,6 +4,10 @@
 #include "common/Error.h"
 #include "common/NumberConversion.h"
 
+#include <algorithm>
+#include <array>
+#include <sched.h>
+
 namespace masume::batch {
 
 namespace {
@@ -22,13 +26,13 @@ std::optional<int32_t> number(const std::string &text)
 const char *usageLine()
 {
     return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid] "
-           "(-o OUT | --out-dir DIR) INPUT...";
+           "[--jobs N] (-o OUT | --out-dir DIR) INPUT...";
 }
 
 const char *usageHelp()
 {
     return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid]\n"
-           "                    (-o OUT | --out-dir DIR) INPUT...\n"
+           "                    [--jobs N] (-o OUT | --out-dir DIR) INPUT...\n"
            "\n"
            "Lays masume's grid over BMP and JPEG pictures and writes them as masume saves\n"
            "them: a name ending in .jpg or .jpeg (any case) gives a JPEG of quality 90,\n"
@@ -41,12 +45,19 @@ const char *usageHelp()
            "                   hex with $ or 0x (default 32x32)\n"
            "  --color RRGGBB   grid colour, six hex digits, red first (default 000000)\n"
            "  --without-grid   write the picture without the grid\n"
+           "  -j, --jobs N     process up to N files at the same time (default: the number\n"
+           "                   of cores this process may use); fewer run at once when\n"
+           "                   their pictures would not fit in memory together\n"
            "  -o OUT           the output of a single input\n"
            "  --out-dir DIR    write each input under its own name into DIR\n"
            "  --help           this text\n"
            "\n"
-           "Exit status: 0 when every input was written, 1 when any failed (each failure\n"
-           "is reported as \"masume-batch: FILE: MESSAGE\"), 2 for unusable arguments.\n";
+           "Failures are reported as \"masume-batch: FILE: MESSAGE\", in the order of the\n"
+           "inputs whatever the number of jobs; the outputs do not depend on it either.\n"
+           "On a terminal a progress line counts the finished files.\n"
+           "\n"
+           "Exit status: 0 when every input was written, 1 when any failed, 2 for\n"
+           "unusable arguments.\n";
 }
 
 std::optional<int32_t> parseKind(const std::string &text)
@@ -96,6 +107,30 @@ std::optional<Colour> parseColour(const std::string &text)
     return rgb(value >> 16, value >> 8, value);
 }
 
+std::optional<int> parseJobs(const std::string &text)
+{
+    if (text.empty() || text.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > MaxJobs)
+        return std::nullopt;
+    return value;
+}
+
+int defaultJobs()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0)
+        return 1;
+    return std::max(CPU_COUNT(&set), 1);
+}
+
 std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::string> &args)
 {
     BatchOptions o;
@@ -126,8 +161,9 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             name = a.substr(0, eq);
             value = a.substr(eq + 1);
         }
+        const bool jobs = name == "--jobs" || name == "-j";
         const bool takesValue = name == "--kind" || name == "--size" || name == "--color"
-            || name == "-o" || name == "--out-dir";
+            || name == "-o" || name == "--out-dir" || jobs;
         if (!takesValue)
             return UsageError {"unknown option " + a};
         if (!inlineValue) {
@@ -151,6 +187,12 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             if (!c)
                 return UsageError {"colour must be six hex digits RRGGBB: " + value};
             o.colour = *c;
+        } else if (jobs) {
+            const auto j = parseJobs(value);
+            if (!j)
+                return UsageError {"jobs must be a number from 1 to " + std::to_string(MaxJobs)
+                                   + ": " + value};
+            o.jobs = *j;
         } else if (name == "-o") {
             if (o.output)
                 return UsageError {"-o given twice"};

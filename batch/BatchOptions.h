@@ -21,6 +21,9 @@ struct BatchOptions
     std::optional<std::string> output; // -o, for a single input
     std::optional<std::string> outputDir; // --out-dir
     std::vector<std::string> inputs;
+    // Files processed at the same time; 0: as many as the cores the process
+    // may run on (defaultJobs).
+    int jobs = 0;
     bool help = false;
 };
 
@@ -44,6 +47,12 @@ std::optional<int32_t> parseKind(const std::string &text);
 std::optional<std::pair<int32_t, int32_t>> parseSize(const std::string &text);
 // "--color RRGGBB": six hex digits, red first.
 std::optional<Colour> parseColour(const std::string &text);
+// "--jobs N": a decimal number from 1 to MaxJobs.
+std::optional<int> parseJobs(const std::string &text);
+inline constexpr int MaxJobs = 1024;
+
+// The cores this process may run on (its CPU affinity), at least 1.
+int defaultJobs();
 
 const char *usageLine();
 // The usage line and what each option means, for --help.

@@ -1,12 +1,16 @@
 #include "batch/BatchRun.h"
 
 #include "Canvas/WindowlessChain.h"
+#include "batch/ParallelRun.h"
+#include "batch/PictureSizeProbe.h"
 #include "common/Error.h"
 #include "common/Messages.h"
+#include "picture/PictureFile.h"
 
 #include <filesystem>
 #include <new>
 #include <set>
+#include <vector>
 
 namespace masume::batch {
 
@@ -52,6 +56,18 @@ void processPicture(const BatchOptions &options, const std::string &input, std::
     commands.SaveAsPicture1Accept(outputName);
 }
 
+namespace {
+
+// One input of a run: what the run decided for it, and how it ended.
+struct Job
+{
+    std::string output, identity;
+    std::string failure; // empty: written
+    bool finished = false;
+};
+
+} // namespace
+
 int runBatch(const BatchOptions &options, BatchReport &report)
 {
     // Under --out-dir no input may be replaced, also not one still to come.
@@ -65,38 +81,79 @@ int runBatch(const BatchOptions &options, BatchReport &report)
             inputs.insert(identityOf(input));
     }
 
-    int status = ExitOk;
-    std::set<std::string> written;
     const size_t count = options.inputs.size();
-    for (size_t i = 0; i < count; ++i) {
+    std::vector<Job> jobs(count);
+    std::set<std::string> written; // identities of the outputs written so far
+    std::multiset<std::string> writing; // and of those being written
+    size_t finished = 0, reported = 0;
+    int status = ExitOk;
+
+    ParallelRun run;
+    run.count = count;
+    run.jobs = options.jobs > 0 ? options.jobs : defaultJobs();
+    // Each picture is admitted with the pixels it takes, so that the jobs
+    // together stay within what one picture alone may take.
+    run.budget = picturePixelLimit();
+    // Decided when the input is due, in input order, exactly as one after
+    // another: an output already written by an earlier input of this run
+    // is refused, so an input whose output an earlier one is still writing
+    // waits for that one to end.
+    run.plan = [&](size_t i) {
+        Job &job = jobs[i];
         const std::string &input = options.inputs[i];
+        job.output = outputNameFor(options, input);
+        job.identity = identityOf(job.output);
+        if (writing.count(job.identity))
+            return TaskPlan {TaskPlan::Start::Wait, 0};
+        if (options.outputDir && (inputs.count(job.identity) || sameFile(input, job.output)))
+            job.failure = "output " + job.output + " is an input; name it with -o to replace it";
+        else if (written.count(job.identity))
+            job.failure = "output " + job.output + " was already written in this run";
+        if (!job.failure.empty())
+            return TaskPlan {TaskPlan::Start::Skip, 0};
+        return TaskPlan {TaskPlan::Start::Run, probePicturePixels(input)};
+    };
+    run.started = [&](size_t i) {
+        writing.insert(jobs[i].identity);
         if (report.progress)
-            report.progress(i, count, input);
-        const std::string output = outputNameFor(options, input);
-        const std::string identity = identityOf(output);
-        std::string failure;
-        if (options.outputDir && (inputs.count(identity) || sameFile(input, output))) {
-            failure = "output " + output + " is an input; name it with -o to replace it";
-        } else if (written.count(identity)) {
-            failure = "output " + output + " was already written in this run";
-        } else {
-            try {
-                processPicture(options, input, output);
-                written.insert(identity);
-            } catch (const Error &e) {
-                failure = e.what();
-            } catch (const std::bad_alloc &) {
-                failure = msg::OutOfMemory;
-            }
+            report.progress(finished, count, options.inputs[i]);
+    };
+    run.work = [&](size_t i) {
+        Job &job = jobs[i];
+        try {
+            processPicture(options, options.inputs[i], job.output);
+        } catch (const Error &e) {
+            job.failure = e.what();
+        } catch (const std::bad_alloc &) {
+            job.failure = msg::OutOfMemory;
         }
-        if (!failure.empty()) {
+    };
+    run.finished = [&](size_t i) {
+        Job &job = jobs[i];
+        job.finished = true;
+        ++finished;
+        if (auto at = writing.find(job.identity); at != writing.end())
+            writing.erase(at);
+        if (job.failure.empty())
+            written.insert(job.identity);
+        // Failures are reported in input order, whatever order the jobs
+        // end in.
+        for (; reported < count && jobs[reported].finished; ++reported) {
+            const Job &done = jobs[reported];
+            if (done.failure.empty())
+                continue;
             status = ExitSomeFailed;
             if (report.interrupt)
                 report.interrupt();
-            report.errors << "masume-batch: " << input << ": " << failure << '\n';
+            report.errors << "masume-batch: " << options.inputs[reported] << ": " << done.failure
+                          << '\n';
             report.errors.flush();
         }
-    }
+        if (report.progress)
+            report.progress(finished, count, options.inputs[i]);
+    };
+    runParallel(run);
+
     if (report.done)
         report.done();
     return status;

@@ -13,8 +13,9 @@ namespace masume::batch {
 struct BatchReport
 {
     std::ostream &errors;
-    // Called before input i (0-based) of count starts; may be empty.
-    std::function<void(size_t i, size_t count, const std::string &input)> progress;
+    // Called when an input starts and when it is finished, with the number
+    // of inputs finished so far; may be empty.
+    std::function<void(size_t finished, size_t count, const std::string &input)> progress;
     // Called before an error line is written, and once after the last
     // input; either may be empty.
     std::function<void()> interrupt;
@@ -38,9 +39,11 @@ std::string outputNameFor(const BatchOptions &options, const std::string &input)
 // fails; nothing is written then. Holds the memory of this one picture.
 void processPicture(const BatchOptions &options, const std::string &input, std::string outputName);
 
-// Processes every input in turn; a failing one is reported as
-// "masume-batch: FILE: MESSAGE" and the others go on. Returns ExitOk when
-// all were written, ExitSomeFailed otherwise.
+// Processes every input, up to options.jobs of them at the same time (see
+// batch/ParallelRun.h), started in input order; a failing one is reported
+// as "masume-batch: FILE: MESSAGE", in input order, and the others go on.
+// The files written and the lines reported do not depend on the number of
+// jobs. Returns ExitOk when all were written, ExitSomeFailed otherwise.
 int runBatch(const BatchOptions &options, BatchReport &report);
 
 // The whole command line after the program name: usage errors, --help, the

@@ -19,8 +19,8 @@ int main(int argc, char **argv)
     // error line and at the end; a pipe or a file gets the errors only.
     if (isatty(STDERR_FILENO)) {
         const auto wipe = [] { std::cerr << "\r\033[K" << std::flush; };
-        report.progress = [](size_t i, size_t count, const std::string &input) {
-            std::cerr << "\r\033[K" << i + 1 << "/" << count << " " << input << std::flush;
+        report.progress = [](size_t finished, size_t count, const std::string &input) {
+            std::cerr << "\r\033[K" << finished << "/" << count << " " << input << std::flush;
         };
         report.interrupt = wipe;
         report.done = wipe;

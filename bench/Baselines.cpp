@@ -1,7 +1,8 @@
 #include "bench/Baselines.h"
 
-#include "raster/Surface.h"
+#include "raster/RowReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,28 @@ void timeMemcpy24(benchmark::State &state, int W, int H)
         benchmark::DoNotOptimize(to.get());
         benchmark::ClobberMemory();
     }
+}
+
+uint8_t readEveryRow(const Surface &surface)
+{
+    RowReader rows(surface);
+    uint8_t folded = 0;
+    const size_t last = size_t(surface.width()) * size_t(surface.bytesPerPixel()) / 2;
+    for (int y = 0; y < surface.height(); ++y) {
+        const uint8_t *row = rows.row(y);
+        benchmark::DoNotOptimize(row);
+        folded ^= row[last];
+    }
+    return folded;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 TempFolder::TempFolder()

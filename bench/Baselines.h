@@ -1,8 +1,11 @@
 #pragma once
 
+#include "raster/Surface.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace masume::bench {
 
@@ -10,6 +13,15 @@ namespace masume::bench {
 // a W x H picture (rows padded to 4 bytes, as the surfaces hold them) from
 // one buffer to another, both touched before timing.
 void timeMemcpy24(benchmark::State &state, int W, int H);
+
+// Reads every row of a surface once, as saving it does (RowReader): a
+// composite that is a record of blits is built row by row, a stored one is
+// read in place. Returns a byte of each row folded together, so that no
+// read can be left out.
+uint8_t readEveryRow(const Surface &surface);
+
+// The median of some values (0 for none).
+double median(std::vector<double> values);
 
 // A fresh folder under the system's temporary folder, removed with all it
 // holds at destruction; aborts when none can be made.

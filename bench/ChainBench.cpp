@@ -1,5 +1,8 @@
 // The redraw chain on a 6000 x 4000 picture against a memcpy of the same
-// 24-bit pixels.
+// 24-bit pixels, both in this process. The chain ends in a composite that
+// is a record of its blits (no copy of the picture is stored); each figure
+// then reads every row of it once, as saving does, which is more than any
+// view shows (the view builds only its exposed part: colour-bar-drag).
 
 #include "Canvas/WindowlessChain.h"
 #include "bench/Baselines.h"
@@ -51,7 +54,7 @@ void BM_ColourChange(benchmark::State &state)
         c = (c + 0x010305) & White;
         s.grid.setGridColour(c);
         s.grid.DrawGrid();
-        benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
+        benchmark::DoNotOptimize(bench::readEveryRow(s.view.picture()));
     }
 }
 BENCHMARK(BM_ColourChange)->Unit(benchmark::kMillisecond);
@@ -62,13 +65,14 @@ void BM_ChainKindNothing(benchmark::State &state)
     s.grid.setGridKind(GridKinds::Nothing);
     for (auto _ : state) {
         s.grid.DrawGLine();
-        benchmark::DoNotOptimize(s.view.picture().constScanLine(0));
+        benchmark::DoNotOptimize(bench::readEveryRow(s.view.picture()));
     }
 }
 BENCHMARK(BM_ChainKindNothing)->Unit(benchmark::kMillisecond);
 
-bench::Figure colourChange("colour-change", "BM_ColourChange", "BM_Memcpy24", "memcpy");
-bench::Figure chainNothing("chain-kind-0", "BM_ChainKindNothing", "BM_Memcpy24", "memcpy");
-bench::Figure memcpyItself("memcpy", "BM_Memcpy24", "BM_Memcpy24", "memcpy");
+bench::Figure colourChange("colour-change", "BM_ColourChange", "BM_Memcpy24", "memcpy",
+                           bench::Compared::InProcess);
+bench::Figure chainNothing("chain-kind-0", "BM_ChainKindNothing", "BM_Memcpy24", "memcpy",
+                           bench::Compared::InProcess);
 
 } // namespace

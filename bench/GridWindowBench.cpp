@@ -78,6 +78,7 @@ void BM_ColourBarDrag(benchmark::State &state)
 }
 BENCHMARK(BM_ColourBarDrag)->Unit(benchmark::kMillisecond);
 
-bench::Figure colourBarDrag("colour-bar-drag", "BM_ColourBarDrag", "BM_Memcpy24", "memcpy");
+bench::Figure colourBarDrag("colour-bar-drag", "BM_ColourBarDrag", "BM_Memcpy24", "memcpy",
+                            bench::Compared::InProcess);
 
 } // namespace

@@ -46,15 +46,20 @@ private:
 // and a few sharp edges; not noise, which no photograph is.
 } // namespace
 
-Surface photo(int W, int H)
+Surface photo(int W, int H, unsigned variant)
 {
-    const ValueNoise octaves[]
-        = {{W, H, 600, 1}, {W, H, 150, 2}, {W, H, 40, 3}, {W, H, 11, 4}, {W, H, 3, 5}};
+    const unsigned v = 10 * variant;
+    const ValueNoise octaves[] = {{W, H, 600, v + 1},
+                                  {W, H, 150, v + 2},
+                                  {W, H, 40, v + 3},
+                                  {W, H, 11, v + 4},
+                                  {W, H, 3, v + 5}};
     const float amplitude[] = {1.0f, 0.55f, 0.32f, 0.2f, 0.14f};
-    const ValueNoise warmth(W, H, 900, 6), green(W, H, 700, 7);
+    const ValueNoise warmth(W, H, 900, v + 6), green(W, H, 700, v + 7);
     Surface s(W, H, PixelFormat::Rgb24);
+    uint8_t *pixels = s.pixelsForOverwrite();
     for (int y = 0; y < H; ++y) {
-        uint8_t *row = s.scanLine(y);
+        uint8_t *row = pixels + y * s.stride();
         for (int x = 0; x < W; ++x) {
             float light = 0;
             for (int o = 0; o < 5; ++o)

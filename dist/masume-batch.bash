@@ -3,7 +3,7 @@
 # Completes the options; the grid kinds after --kind; folders after
 # --out-dir; any file after -o; and for the inputs BMP and JPEG files (and
 # folders on the way to them), also everywhere after "--". Nothing is offered
-# for the values of --size and --color.
+# for the values of --size, --color and --jobs.
 
 _masume_batch()
 {
@@ -24,7 +24,7 @@ _masume_batch()
         _filedir
         return
         ;;
-    --size | --color)
+    --size | --color | --jobs | -j)
         return
         ;;
     esac
@@ -35,8 +35,8 @@ _masume_batch()
         [[ ${words[i]} == -- ]] && options_end=true
     done
     if ! $options_end && [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--kind --size --color --without-grid -o --out-dir --help --' \
-            -- "$cur"))
+        COMPREPLY=($(compgen -W '--kind --size --color --without-grid -j --jobs -o --out-dir
+            --help --' -- "$cur"))
         return
     fi
     _filedir '@(bmp|jpg|jpeg)'

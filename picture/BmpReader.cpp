@@ -17,7 +17,9 @@ Surface decodePlain(std::span<const uint8_t> file, const BmpLayout &layout)
 {
     const BmpRowConverter converter(layout);
     Surface surface(layout.width, layout.height, PixelFormat::Rgb24);
-    uint8_t *base = surface.scanLine(0);
+    // Every row is converted (or the file is refused), so the surface is not
+    // painted first.
+    uint8_t *base = surface.pixelsForOverwrite();
     const ptrdiff_t stride = surface.stride();
     const uint8_t *pixels = file.data() + layout.pixelOffset;
     for (int row = 0; row < layout.height; ++row) {

@@ -3,6 +3,7 @@
 #include "picture/AtomicFile.h"
 #include "picture/LittleEndian.h"
 #include "picture/PictureFile.h"
+#include "raster/RowReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,7 +52,9 @@ void writeBmpFile(const Surface &surface, const std::string &fileName)
     const bool mono = surface.pixelFormat() == PixelFormat::Mono1;
     const size_t rowsPerBatch = std::clamp<size_t>(BatchBytes / rowBytes, 1, size_t(h));
     std::vector<uint8_t> batch(std::max<size_t>(HeadersSize, rowsPerBatch * rowBytes));
-    surface.constScanLine(0); // the pixels exist before the file does
+    // Rows are read one at a time: a composite that was never stored whole
+    // is built row by row, with no copy of the picture.
+    RowReader rows(surface);
 
     AtomicFile file(fileName);
     putHeaders(batch.data(), w, h, uint32_t(imageSize));
@@ -61,7 +64,7 @@ void writeBmpFile(const Surface &surface, const std::string &fileName)
         size_t used = 0;
         for (size_t r = 0; r < rowsPerBatch && y >= 0; ++r, --y) {
             uint8_t *out = batch.data() + used;
-            const uint8_t *in = surface.constScanLine(y);
+            const uint8_t *in = rows.row(y);
             if (mono) {
                 for (int x = 0; x < w; ++x)
                     out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];

@@ -215,7 +215,9 @@ Surface decodeJpeg(const Picture::Data &jpeg)
     checkPictureSize(c.image_width, c.image_height);
     Surface surface(int(c.image_width), int(c.image_height), PixelFormat::Rgb24);
     std::vector<uint8_t *> rows(c.image_height);
-    uint8_t *base = surface.scanLine(0);
+    // Every row is decoded (or the decoding fails), so the surface is not
+    // painted first.
+    uint8_t *base = surface.pixelsForOverwrite();
     for (size_t y = 0; y < rows.size(); ++y)
         rows[y] = base + ptrdiff_t(y) * surface.stride();
     std::vector<uint8_t> scratch(d.output == Output::Direct ? 0 : size_t(c.image_width) * 4);

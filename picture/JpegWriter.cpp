@@ -3,12 +3,12 @@
 #include "picture/AtomicFile.h"
 #include "picture/JpegFence.h"
 #include "picture/PictureFile.h"
+#include "raster/RowReader.h"
 
 #include <jerror.h>
 
 #include <array>
 #include <memory>
-#include <vector>
 
 namespace masume {
 
@@ -76,7 +76,9 @@ struct Encoder
     bool created = false;
     JDIMENSION width = 0;
     JDIMENSION height = 0;
-    JSAMPROW *rows = nullptr; // top down, blue, green, red
+    // The surface's rows, top down, blue, green, red: read one at a time,
+    // so that a composite that was never stored whole is built row by row.
+    RowReader *rows = nullptr;
 
     Encoder()
     {
@@ -121,10 +123,13 @@ void encode(void *context)
     jpeg_start_compress(c, TRUE);
     // The destination never suspends; a call taking no rows would be a
     // library fault, which jpeg_finish_compress then reports.
-    while (c->next_scanline < c->image_height)
-        if (jpeg_write_scanlines(c, e.rows + c->next_scanline, c->image_height - c->next_scanline)
-            == 0)
+    while (c->next_scanline < c->image_height) {
+        // Plain code: builds the row in the reader's own buffer, allocates
+        // nothing and cannot fail.
+        JSAMPROW row = const_cast<JSAMPROW>(e.rows->row(int(c->next_scanline)));
+        if (jpeg_write_scanlines(c, &row, 1) == 0)
             break;
+    }
     jpeg_finish_compress(c);
 }
 
@@ -141,10 +146,8 @@ void writeJpegFile(const Surface &surface, const std::string &fileName)
     auto e = std::make_unique<Encoder>();
     e->width = JDIMENSION(colour.width());
     e->height = JDIMENSION(colour.height());
-    std::vector<JSAMPROW> rows(e->height);
-    for (JDIMENSION y = 0; y < e->height; ++y)
-        rows[y] = const_cast<JSAMPROW>(colour.constScanLine(int(y)));
-    e->rows = rows.data();
+    RowReader rows(colour);
+    e->rows = &rows;
 
     AtomicFile file(fileName);
     e->destination.file = &file;

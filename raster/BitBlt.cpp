@@ -8,9 +8,11 @@
 // Whole-surface raster operations, row by row. Work on one row stays in the
 // cache, so a blit costs one pass over the picture in memory, also when it
 // first reproduces the old content of a shared, solid or recorded
-// destination. A 1-bit blit onto a solid or shared 24-bit surface is only
-// recorded (see Surface::Pending); the next blit onto that surface, or the
-// first read of its pixels, carries out both in the same pass.
+// destination. Blits of a mask onto a solid or shared 24-bit surface are
+// only recorded (see Surface::Pending), and so are further blits of the
+// same mask, or of a layer made of two colours by it, onto that record: the
+// composite with grid is such a record, and whoever reads its rows (the
+// view, a writer, or the first drawing on it) builds them in one pass.
 
 namespace masume {
 
@@ -21,38 +23,70 @@ bool leavesAsIs(RasterOp op, Colour source)
     return op == RasterOp::SRCPAINT ? source == Black : source == White;
 }
 
+// A source that takes part as one colour where a mask is black and another
+// where it is white: the mask itself, or a recorded blit of a mask onto a
+// solid colour. `onBlack` and `onWhite` are the maps `op` then applies to
+// the destination's pixels.
+struct MaskedSource
+{
+    PixelBuffer::Ptr mono;
+    rows::PixelMap onBlack {}, onWhite {};
+};
+
+bool maskedSource(const Surface::Pending *pending, const PixelBuffer::Ptr &monoPixels, RasterOp op,
+                  MaskedSource &out)
+{
+    if (monoPixels) {
+        out.mono = monoPixels;
+        out.onBlack = rows::mapOfMaskPixel(op, false);
+        out.onWhite = rows::mapOfMaskPixel(op, true);
+        return true;
+    }
+    if (!pending || pending->base)
+        return false;
+    const Colour c = pending->baseColour;
+    uint8_t black[3] = {blueOf(c), greenOf(c), redOf(c)};
+    uint8_t white[3] = {black[0], black[1], black[2]};
+    rows::mapPixel(pending->onBlack, black);
+    rows::mapPixel(pending->onWhite, white);
+    out.mono = pending->mono;
+    out.onBlack = rows::mapOf(op, black);
+    out.onWhite = rows::mapOf(op, white);
+    return true;
+}
+
 } // namespace
 
 void SurfaceWriter::rowInto(const Surface &s, int y, uint8_t *out)
 {
+    partInto(s, y, 0, s.m_width, out);
+}
+
+void SurfaceWriter::partInto(const Surface &s, int y, int left, int count, uint8_t *out)
+{
     const int bpp = s.bytesPerPixel();
-    const size_t bytes = size_t(s.m_width) * size_t(bpp);
+    const size_t bytes = size_t(count) * size_t(bpp);
+    const ptrdiff_t offset = ptrdiff_t(y) * s.stride() + ptrdiff_t(left) * bpp;
     if (s.m_pixels) {
-        std::memcpy(out, s.m_pixels.get() + ptrdiff_t(y) * s.stride(), bytes);
+        std::memcpy(out, s.m_pixels.get() + offset, bytes);
         return;
     }
     if (!s.m_pending) {
         uint8_t value[3];
         s.colourBytes(s.m_solid, value);
-        rows::fill(out, s.m_width, bpp, value);
+        rows::fill(out, count, bpp, value);
         return;
     }
-    baseRowInto(s, y, out);
-    const Surface::Pending &p = *s.m_pending;
-    rows::combineMono(p.op, out, p.mono.get() + ptrdiff_t(y) * s.m_width, s.m_width);
-}
-
-void SurfaceWriter::baseRowInto(const Surface &s, int y, uint8_t *out)
-{
     const Surface::Pending &p = *s.m_pending;
     if (p.base) {
-        std::memcpy(out, p.base.get() + ptrdiff_t(y) * s.stride(),
-                    size_t(s.m_width) * size_t(s.bytesPerPixel()));
-        return;
+        std::memcpy(out, p.base.get() + offset, bytes);
+    } else {
+        uint8_t value[3];
+        s.colourBytes(p.baseColour, value);
+        rows::fill(out, count, bpp, value);
     }
-    uint8_t value[3];
-    s.colourBytes(p.baseColour, value);
-    rows::fill(out, s.m_width, s.bytesPerPixel(), value);
+    const uint8_t *mask = p.mono.get() + ptrdiff_t(y) * s.m_width + left;
+    rows::mapByMask(out, mask, count, p.onBlack, p.onWhite);
 }
 
 const uint8_t *SurfaceWriter::row(const Surface &s, int y, uint8_t *scratch)
@@ -61,6 +95,38 @@ const uint8_t *SurfaceWriter::row(const Surface &s, int y, uint8_t *scratch)
         return s.m_pixels.get() + ptrdiff_t(y) * s.stride();
     rowInto(s, y, scratch);
     return scratch;
+}
+
+bool SurfaceWriter::record(Surface &dst, const Surface &src, RasterOp op)
+{
+    if (dst.m_format != PixelFormat::Rgb24 || src.m_width != dst.m_width)
+        return false;
+    MaskedSource m;
+    const PixelBuffer::Ptr monoPixels
+        = src.m_format == PixelFormat::Mono1 ? src.m_pixels : PixelBuffer::Ptr();
+    const Surface::Pending *srcPending
+        = src.m_format == PixelFormat::Rgb24 ? src.m_pending.get() : nullptr;
+    if (!maskedSource(srcPending, monoPixels, op, m))
+        return false;
+    std::shared_ptr<const Surface::Pending> next;
+    if (dst.m_pending) {
+        const Surface::Pending &p = *dst.m_pending;
+        if (p.mono != m.mono)
+            return false;
+        next = std::make_shared<const Surface::Pending>(
+            Surface::Pending {p.base, p.baseColour, p.mono, rows::chain(p.onBlack, m.onBlack),
+                              rows::chain(p.onWhite, m.onWhite)});
+    } else {
+        // A surface with storage of its own is combined in place, which
+        // costs no more than recording.
+        if (dst.m_pixels && dst.m_pixels.use_count() == 1)
+            return false;
+        next = std::make_shared<const Surface::Pending>(
+            Surface::Pending {dst.m_pixels, dst.m_solid, m.mono, m.onBlack, m.onWhite});
+    }
+    dst.m_pending = std::move(next);
+    dst.m_pixels.reset();
+    return true;
 }
 
 void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
@@ -77,16 +143,8 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
         dst.m_solid = dst.m_format == PixelFormat::Mono1 ? (isLight(c) ? White : Black) : c;
         return;
     }
-
-    // Record a 1-bit blit that would otherwise need fresh storage anyway.
-    const bool sharedOrSolid = !dst.m_pixels || dst.m_pixels.use_count() > 1;
-    if (whole && !dst.m_pending && sharedOrSolid && dst.m_format == PixelFormat::Rgb24
-        && src.m_format == PixelFormat::Mono1 && src.m_pixels && src.m_width == dst.m_width) {
-        dst.m_pending = std::make_shared<const Surface::Pending>(
-            Surface::Pending {op, std::move(dst.m_pixels), dst.m_solid, src.m_pixels});
-        dst.m_pixels.reset();
+    if (whole && record(dst, src, op))
         return;
-    }
 
     // The result goes into storage of dst's own: in place when dst owns its
     // pixels; otherwise fresh storage, into which each row's old content is
@@ -97,8 +155,8 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
     Surface old; // the old content, when it is not dst's own storage
     if (!dst.m_pixels || dst.m_pixels.use_count() > 1) {
         old = dst;
-        dst.m_pending.reset();
         dst.m_pixels = PixelBuffer::allocate(dst.byteCount());
+        dst.m_pending.reset();
     }
     const bool fresh = !old.isEmpty();
     const ptrdiff_t ds = dst.stride();
@@ -106,40 +164,22 @@ void SurfaceWriter::blit(Surface &dst, const Surface &src, RasterOp op)
     const ptrdiff_t used = ptrdiff_t(dst.m_width) * dstBpp;
     std::unique_ptr<uint8_t[]> scratch(new uint8_t[size_t(src.stride())]);
 
-    // A recorded 1-bit blit onto a solid colour as the source has just two
-    // colours, chosen per pixel by its mask: no source row is built.
-    const bool srcSelect
-        = src.m_pending && !src.m_pending->base && dst.m_format == PixelFormat::Rgb24;
-    rows::PixelMap m0 {}, m1 {};
-    if (srcSelect) {
-        const Surface::Pending &p = *src.m_pending;
-        uint8_t v0[3], v1[3];
-        src.colourBytes(rows::combineColours(p.op, Black, p.baseColour), v0);
-        src.colourBytes(rows::combineColours(p.op, White, p.baseColour), v1);
-        m0 = rows::mapOf(op, v0);
-        m1 = rows::mapOf(op, v1);
-    }
-    // When the old content is itself a recorded blit of the same mask (the
-    // composite: mask onto the background, then the colour layer made with
-    // that mask), both maps are chained and the mask is read once per row.
-    const bool sameMask = fresh && srcSelect && old.m_pending
-        && old.m_pending->mono == src.m_pending->mono && old.m_width == src.m_width;
-    if (sameMask) {
-        m0 = rows::chain(rows::mapOfMaskPixel(old.m_pending->op, false), m0);
-        m1 = rows::chain(rows::mapOfMaskPixel(old.m_pending->op, true), m1);
-    }
+    // A source of two colours chosen by a mask is applied as two maps: no
+    // source row is built.
+    MaskedSource m;
+    const bool select = dst.m_format == PixelFormat::Rgb24 && src.m_format == PixelFormat::Rgb24
+        && maskedSource(src.m_pending.get(), {}, op, m);
 
     for (int y = 0; y < h; ++y) {
         uint8_t *out = dst.m_pixels.get() + y * ds;
-        if (sameMask)
-            baseRowInto(old, y, out);
-        else if (fresh)
+        if (fresh) {
             rowInto(old, y, out);
-        if (fresh && ds > used)
-            std::memset(out + used, 0, size_t(ds - used));
-        if (srcSelect) {
-            const uint8_t *mask = src.m_pending->mono.get() + ptrdiff_t(y) * src.m_width;
-            rows::mapByMask(out, mask, w, m0, m1);
+            if (ds > used)
+                std::memset(out + used, 0, size_t(ds - used));
+        }
+        if (select) {
+            rows::mapByMask(out, m.mono.get() + ptrdiff_t(y) * src.m_width, w, m.onBlack,
+                            m.onWhite);
             continue;
         }
         const uint8_t *s = row(src, y, scratch.get());

@@ -8,11 +8,15 @@ namespace masume {
 
 // Pixel storage shared between copies of a surface (copy on write).
 //
-// Large buffers are recycled: the redraw chain frees and allocates buffers of
-// one picture's size on every pass, and taking them back from a small pool
-// saves the kernel's page zeroing of fresh memory, which costs as much as the
-// pass itself. At most two buffers are held back. Sanitizer builds bypass the
-// pool so that every use after release is seen.
+// Buffers of 2 MB and more are aligned to 2 MB and advised to use
+// transparent huge pages, so that their first touch costs a page fault per
+// 2 MB instead of per 4 KB; those above 128 MB get small pages, all made
+// present in one call (see PixelBuffer.cpp for why). They are also
+// recycled: the redraw chain and a batch of pictures free and allocate
+// buffers of one picture's size again and again, and taking them back from
+// a small pool (at most four idle buffers) saves the kernel's clearing of
+// fresh memory. Sanitizer builds take every buffer from the C allocator
+// instead, so that every use after release is seen.
 class PixelBuffer
 {
 public:

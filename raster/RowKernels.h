@@ -28,6 +28,13 @@ struct PixelMap
     uint8_t b[3];
 };
 
+// The colour bytes p mapped by m, in place.
+inline void mapPixel(const PixelMap &m, uint8_t p[3])
+{
+    for (int k = 0; k < 3; ++k)
+        p[k] = uint8_t((p[k] & m.a[k]) | m.b[k]);
+}
+
 // d -> source OP d.
 PixelMap mapOf(RasterOp op, const uint8_t source[3]);
 // d -> m OP d for a mask pixel m, taken as 0xFFFFFF when white and

@@ -65,13 +65,28 @@ void Surface::materialise() const
 Colour Surface::pendingPixel(int x, int y) const
 {
     const Pending &p = *m_pending;
-    Colour base = p.baseColour;
-    if (p.base) {
-        const uint8_t *q = p.base.get() + ptrdiff_t(y) * stride() + ptrdiff_t(x) * 3;
-        base = rgb(q[2], q[1], q[0]);
+    uint8_t q[3];
+    if (p.base)
+        std::memcpy(q, p.base.get() + ptrdiff_t(y) * stride() + ptrdiff_t(x) * 3, 3);
+    else
+        colourBytes(p.baseColour, q);
+    rows::mapPixel(p.mono.get()[ptrdiff_t(y) * m_width + x] ? p.onWhite : p.onBlack, q);
+    return rgb(q[2], q[1], q[0]);
+}
+
+uint8_t *Surface::pixelsForOverwrite()
+{
+    if (!m_pixels || m_pixels.use_count() > 1) {
+        auto pixels = PixelBuffer::allocate(byteCount());
+        const ptrdiff_t s = stride();
+        const ptrdiff_t used = ptrdiff_t(m_width) * bytesPerPixel();
+        if (s > used)
+            for (int y = 0; y < m_height; ++y)
+                std::memset(pixels.get() + y * s + used, 0, size_t(s - used));
+        m_pixels = std::move(pixels);
     }
-    const Colour m = p.mono.get()[ptrdiff_t(y) * m_width + x] ? White : Black;
-    return rows::combineColours(p.op, m, base);
+    m_pending.reset();
+    return m_pixels.get();
 }
 
 void Surface::detach()

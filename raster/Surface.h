@@ -36,9 +36,12 @@ enum class RasterOp : uint8_t {
 // neither ever sees the other's later changes. A surface filled with one
 // colour all over holds no pixels at all until something else is drawn, so
 // fills and blits of such surfaces cost nothing. A 1-bit blit onto a solid
-// or shared 24-bit surface is only recorded, and carried out together with
-// the next blit onto it or when its pixels are first read: the redraw chain's
-// blits then cost one pass over the picture between them.
+// or shared 24-bit surface is only recorded, and so are further blits of
+// the same mask (or of a layer of two colours made by it) onto that record:
+// they are carried out when the surface is next drawn on or its pixels are
+// kept (constScanLine), while a RowReader builds its rows one at a time. The
+// composite with grid is such a record, so the redraw chain stores no copy
+// of the picture and saving reads it row by row.
 class Surface
 {
 public:
@@ -95,14 +98,25 @@ public:
     Colour pixel(int x, int y) const;
     void setPixel(int x, int y, Colour c);
 
-    // Row access. constScanLine never changes a pixel; scanLine makes the
-    // pixels this surface's own first.
+    // Row access. constScanLine never changes a pixel, but makes the
+    // surface keep every pixel in storage (see raster/RowReader.h for
+    // reading rows without that); scanLine makes the pixels this surface's
+    // own first.
     const uint8_t *constScanLine(int y) const;
     uint8_t *scanLine(int y);
+
+    // Storage of this surface's own whose pixels are undefined (row padding
+    // zero), for a writer that sets every pixel of every row before the
+    // surface is read, such as a decoder: nothing is painted that is
+    // painted over at once. Returns row 0; rows are stride() apart.
+    uint8_t *pixelsForOverwrite();
 
     // True while every pixel has one colour that was painted as a whole
     // (then no pixel storage exists); solidColour() is that colour.
     bool isSolid() const { return !m_pixels && !m_pending; }
+    // True while the pixels are held in storage (own or shared), false while
+    // the surface is solid or a recorded blit whose rows are built on reading.
+    bool hasStorage() const { return bool(m_pixels); }
     Colour solidColour() const { return m_solid; }
     bool sharesPixelsWith(const Surface &other) const
     {
@@ -123,6 +137,7 @@ public:
 
 private:
     friend class SurfaceWriter;
+    friend class RowReader;
 
     size_t byteCount() const { return size_t(stride()) * size_t(m_height); }
     // The pixel value bytes of a colour in this format (3 for 24 bits, 1 for 1 bit).

@@ -4,6 +4,7 @@
 #include "Canvas/WindowlessChain.h"
 #include "Grid/GridKinds.h"
 #include "batch/BatchOptions.h"
+#include "batch/PictureSizeProbe.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/PictureFile.h"
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -303,8 +305,9 @@ TEST(BatchFailures, AnExistingOutputIsReplacedButNeverAnInput)
     EXPECT_NE(bytesOf(input), before);
 }
 
-// Standard error on a terminal gets the progress line, wiped before an
-// error line and at the end.
+// Standard error on a terminal gets the progress line, counting the
+// finished files as each file starts and ends, wiped before an error line
+// and at the end.
 TEST(BatchProgress, ShownOnATerminalOnly)
 {
     Folder folder;
@@ -316,8 +319,8 @@ TEST(BatchProgress, ShownOnATerminalOnly)
     const std::string terminal = ptsname(master);
 
     fs::create_directory(folder / "out");
-    EXPECT_EQ(spawnBatch({"--out-dir", folder / "out", input, folder / "gone.bmp"}, "/dev/null",
-                         terminal),
+    EXPECT_EQ(spawnBatch({"--jobs", "1", "--out-dir", folder / "out", input, folder / "gone.bmp"},
+                         "/dev/null", terminal),
               1);
 
     std::string shown;
@@ -330,9 +333,10 @@ TEST(BatchProgress, ShownOnATerminalOnly)
     for (size_t at; (at = shown.find("\r\n")) != std::string::npos;)
         shown.erase(at, 1);
     const std::string wipe = "\r\033[K";
+    const std::string gone = folder / "gone.bmp";
     EXPECT_EQ(shown,
-              wipe + "1/2 " + input + wipe + "2/2 " + folder / "gone.bmp" + wipe
-                  + line(folder / "gone.bmp", formatMessage(msg::CannotOpen, {folder / "gone.bmp"}))
+              wipe + "0/2 " + input + wipe + "1/2 " + input + wipe + "1/2 " + gone + wipe
+                  + line(gone, formatMessage(msg::CannotOpen, {gone})) + wipe + "2/2 " + gone
                   + wipe);
 }
 
@@ -357,6 +361,10 @@ TEST(BatchArguments, UnusableArgumentsExitWithTheUsage)
         {"-o", out, input, input},
         {"-o", out, "-o", out, input},
         {input, "-o"},
+        {"--jobs", "0", "-o", out, input},
+        {"-j", "x", "-o", out, input},
+        {"--jobs=1025", "-o", out, input},
+        {"-o", out, input, "-j"},
     };
     for (const auto &args : cases) {
         std::string shown;
@@ -437,4 +445,106 @@ TEST(BatchArguments, OptionValues)
     EXPECT_EQ(o.sizeH, 3);
     EXPECT_EQ(o.sizeV, 4);
     EXPECT_EQ(o.inputs, (std::vector<std::string> {"a.bmp", "-b.bmp", "-o"}));
+    EXPECT_EQ(o.jobs, 0) << "as many as the cores by default";
+
+    EXPECT_EQ(batch::parseJobs("1"), 1);
+    EXPECT_EQ(batch::parseJobs("1024"), 1024);
+    for (const std::string bad : {"", "0", "-1", "+2", "1025", "2x", "99999"})
+        EXPECT_EQ(batch::parseJobs(bad), std::nullopt) << bad;
+    for (const auto &args : std::vector<std::vector<std::string>> {
+             {"-j", "3", "-o", "o.bmp", "a.bmp"}, {"--jobs=3", "-o", "o.bmp", "a.bmp"}}) {
+        const auto withJobs = batch::parseArguments(args);
+        ASSERT_TRUE(std::holds_alternative<batch::BatchOptions>(withJobs));
+        EXPECT_EQ(std::get<batch::BatchOptions>(withJobs).jobs, 3);
+    }
+    EXPECT_GE(batch::defaultJobs(), 1);
+}
+
+// The scheduling estimate of a picture's size is the size the readers find,
+// for every picture they read; what they refuse may be estimated anyhow.
+TEST(BatchJobs, ThePictureSizeEstimateIsTheReadersSize)
+{
+    int compared = 0;
+    for (const std::string &folder : {bmpsuite + "/g", bmpsuite + "/q", jpegs}) {
+        for (const auto &entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().string();
+            Picture picture;
+            try {
+                picture = readPicture(name);
+            } catch (const Error &) {
+                continue;
+            }
+            if (picture.kind() != PictureKind::Bitmap && picture.kind() != PictureKind::Jpeg)
+                continue;
+            EXPECT_EQ(batch::probePicturePixels(name),
+                      uint64_t(picture.width()) * uint64_t(picture.height()))
+                << name;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 50);
+    EXPECT_EQ(batch::probePicturePixels("/nonexistent/picture.bmp"), 0u);
+}
+
+// Several jobs at once write the same files and report the same lines as
+// one job: successes, failures of every kind in input order, an output
+// name taken twice (once after a failure, so the second input is written
+// once the first has failed), BMP and JPEG in and out.
+TEST(BatchJobs, OutputsAndReportsDoNotDependOnTheJobs)
+{
+    Folder folder;
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 5; ++i) {
+        std::mt19937 rng(unsigned(40 + i));
+        const Surface s = test::randomSurface(120 + 37 * i, 90 + 11 * i, PixelFormat::Rgb24, rng);
+        const std::string name = folder / ("p" + std::to_string(i) + (i % 2 ? ".jpg" : ".bmp"));
+        (i % 2 ? writeJpegFile : writeBmpFile)(s, name);
+        inputs.push_back(name);
+    }
+    fs::create_directory(folder / "a");
+    fs::create_directory(folder / "b");
+    fs::create_directory(folder / "c");
+    std::ofstream(folder / "a/twice.bmp") << "no picture";
+    writeRandomPicture(folder, "b/twice.bmp", 8);
+    writeRandomPicture(folder, "c/twice.bmp", 9);
+    const std::vector<std::string> all = {inputs[0],
+                                          folder / "missing.jpg",
+                                          inputs[1],
+                                          folder / "a/twice.bmp",
+                                          inputs[2],
+                                          folder / "b/twice.bmp",
+                                          jpegs + "/missing-sof.jpg",
+                                          inputs[3],
+                                          folder / "c/twice.bmp",
+                                          inputs[4],
+                                          jpegs + "/hopper.jpg"};
+
+    std::string firstErr;
+    std::map<std::string, std::string> firstFiles;
+    for (const std::string jobs : {"1", "2", "3"}) {
+        SCOPED_TRACE("--jobs " + jobs);
+        const std::string out = folder / ("out" + jobs);
+        std::vector<std::string> args = {"--kind", "hex-columns", "--size", "9x7",       "--color",
+                                         "3366cc", "--jobs",      jobs,     "--out-dir", out};
+        args.insert(args.end(), all.begin(), all.end());
+        const Outcome run = runBatch(args);
+        EXPECT_EQ(run.status, 1);
+        std::map<std::string, std::string> files;
+        for (const auto &entry : fs::directory_iterator(out))
+            files[entry.path().filename().string()] = bytesOf(entry.path());
+        // Every good picture and the second "twice.bmp", which is b's.
+        EXPECT_EQ(files.size(), 7u);
+        if (jobs == "1") {
+            firstErr = run.err;
+            firstFiles = files;
+            EXPECT_EQ(files["twice.bmp"].size(), bytesOf(folder / "b/twice.bmp").size());
+            EXPECT_NE(run.err.find(folder / "c/twice.bmp"), std::string::npos);
+            continue;
+        }
+        std::string renamed = run.err;
+        for (size_t at; (at = renamed.find(out)) != std::string::npos;)
+            renamed.replace(at, out.size(), folder / "out1");
+        EXPECT_EQ(renamed, firstErr);
+        EXPECT_TRUE(files == firstFiles);
+    }
 }

@@ -12,11 +12,13 @@
 #include "common/Messages.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureTestSupport.h"
+#include "raster/PixelBuffer.h"
 #include "support/FailingAllocations.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -260,4 +262,28 @@ TEST(AllocationFaults, EveryFailureOnTheRoadToABmpFileLeavesAllAsItWas)
 TEST(AllocationFaults, EveryFailureOnTheRoadToAJpegFileLeavesAllAsItWas)
 {
     runEveryFailure("jpg");
+}
+
+// Memory: from a JPEG file to a JPEG file with a grid, the picture is held
+// once. Opening takes one block of the picture's size (the background);
+// the mask is a third of it; the composite with grid is a record of blits
+// and saving reads it row by row, so neither takes another.
+TEST(AllocationFaults, TheRoadFromJpegToJpegTakesOnePictureSizedBlock)
+{
+    const int w = 1000, h = 800;
+    const size_t pictureBytes = size_t(Surface::rowBytes(w, PixelFormat::Rgb24)) * h;
+    TempDir dir;
+    writeJpegFile(photoLike(w, h, 3), dir.file("in.jpg"));
+    WindowlessChain chain;
+    chain.grid.GridKind = GridKinds::Square;
+    UnattendedHost host(chain.grid);
+    PictureCommands commands(chain.canvas, host);
+    PixelBuffer::releasePool(); // every block is taken from the allocator
+
+    failAllocationsOfAtLeast(pictureBytes, UINT64_MAX); // counts, fails none
+    commands.OpenPicture1Accept(dir.file("in.jpg"));
+    commands.SaveAsPicture1Accept(dir.file("out.jpg"));
+    commands.SaveAsPicture1Accept(dir.file("out.bmp"));
+    EXPECT_EQ(stopFailingAllocations(), 1u);
+    EXPECT_EQ(makeSurface(readPicture(dir.file("out.bmp"))).width(), w);
 }

@@ -1,10 +1,13 @@
+#include "raster/RowReader.h"
 #include "raster/Surface.h"
 #include "support/Pixels.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace masume;
 using masume::test::randomSurface;
@@ -241,4 +244,63 @@ TEST(BitBlt, TheMaskCanChangeAfterItWasRecorded)
     mask.LineTo(8, 0);
     EXPECT_EQ(layer.pixel(3, 1), 0x0000FFu);
     EXPECT_EQ(layer.pixel(3, 0), White);
+}
+
+// The composite with grid is a record of two blits of one mask onto the
+// shared background; reading it by rows (as the writers and the view do)
+// gives the bytes it would hold stored, row padding included, and leaves
+// it unstored. Parts of rows agree with whole rows.
+TEST(BitBlt, ACompositeReadByRowsEqualsTheStoredOne)
+{
+    std::mt19937 rng(31);
+    for (auto [w, h] :
+         {std::pair {1, 1}, std::pair {5, 3}, std::pair {33, 17}, std::pair {301, 40}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        const Surface background = randomSurface(w, h, PixelFormat::Rgb24, rng);
+        Surface mask(w, h, PixelFormat::Mono1, White);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (x % 7 == 3 || y % 5 == 2 || rng() % 17 == 0 || x + y == 0)
+                    mask.setPixel(x, y, Black);
+        Surface colourLayer(w, h, PixelFormat::Rgb24);
+        colourLayer.setBrushColor(0x3366CC);
+        colourLayer.FillRect(0, 0, w, h);
+        BitBlt(colourLayer, mask, RasterOp::SRCPAINT);
+
+        Surface composite = background;
+        BitBlt(composite, mask, RasterOp::MERGEPAINT);
+        BitBlt(composite, colourLayer, RasterOp::SRCAND);
+        EXPECT_FALSE(composite.hasStorage()) << "the blits are only recorded";
+
+        Surface stored = composite;
+        (void)stored.constScanLine(0);
+        ASSERT_TRUE(stored.hasStorage());
+        EXPECT_TRUE(samePixels(stored,
+                               naiveBlit(naiveBlit(background, mask, RasterOp::MERGEPAINT),
+                                         colourLayer, RasterOp::SRCAND)));
+
+        const size_t stride = size_t(composite.stride());
+        RowReader rows(composite);
+        EXPECT_FALSE(rows.inPlace());
+        for (int y = 0; y < h; ++y) {
+            const std::vector<uint8_t> whole(rows.row(y), rows.row(y) + stride);
+            ASSERT_EQ(0, std::memcmp(whole.data(), stored.constScanLine(y), stride)) << "row " << y;
+            const int left = int(rng() % unsigned(w));
+            const int count = 1 + int(rng() % unsigned(w - left));
+            ASSERT_EQ(
+                0,
+                std::memcmp(rows.part(y, left, count), whole.data() + 3 * left, size_t(3 * count)))
+                << "row " << y << " from " << left;
+        }
+        EXPECT_FALSE(composite.hasStorage()) << "reading rows stores nothing";
+
+        // Solid and stored surfaces read the same way.
+        const Surface solid(w, h, PixelFormat::Rgb24, 0x102030);
+        RowReader solidRows(solid);
+        for (int y = 0; y < h; ++y)
+            ASSERT_EQ(0, std::memcmp(solidRows.row(y), Surface(solid).constScanLine(y), stride));
+        RowReader storedRows(stored);
+        EXPECT_TRUE(storedRows.inPlace());
+        EXPECT_EQ(storedRows.row(h - 1), stored.constScanLine(h - 1));
+    }
 }
