@@ -275,8 +275,8 @@ TEST(AllocationFaults, TheRoadFromJpegToJpegTakesOnePictureSizedBlock)
     TempDir dir;
     writeJpegFile(photoLike(w, h, 3), dir.file("in.jpg"));
     WindowlessChain chain;
-    chain.grid.GridKind = GridKinds::Square;
-    UnattendedHost host(chain.grid);
+    chain.grid.setGridKind(GridKinds::Square);
+    UnattendedHost host;
     PictureCommands commands(chain.canvas, host);
     PixelBuffer::releasePool(); // every block is taken from the allocator
 
