@@ -6,20 +6,6 @@
 
 namespace masume {
 
-namespace {
-
-// A copy of surface at width x height, width first: the top-left part is
-// kept, new area takes the surface's brush colour.
-Surface resized(const Surface &surface, int width, int height)
-{
-    Surface copy = surface;
-    copy.setWidth(width);
-    copy.setHeight(height);
-    return copy;
-}
-
-} // namespace
-
 void connectCores(CanvasCore &canvas, GridCore &grid)
 {
     grid.setCanvas(&canvas);
@@ -59,9 +45,9 @@ CanvasCore::Pictures CanvasCore::picturesFor(const Surface &background) const
     const int W = layer.width();
     const int H = layer.height();
     return {std::move(layer),
-            resized(C_Canvas.picture(), W, H),
-            resized(m_compounds[0], W, H),
-            resized(m_compounds[1], W, H),
+            resizedCopy(C_Canvas.picture(), W, H),
+            resizedCopy(m_compounds[0], W, H),
+            resizedCopy(m_compounds[1], W, H),
             W,
             H};
 }

@@ -7,20 +7,6 @@
 
 namespace masume {
 
-namespace {
-
-// A copy of surface at width x height, width first, as a surface takes a new
-// size: the top-left part kept, new area in its brush colour.
-Surface resized(const Surface &surface, int width, int height)
-{
-    Surface copy = surface;
-    copy.setWidth(width);
-    copy.setHeight(height);
-    return copy;
-}
-
-} // namespace
-
 void GridCore::FormCreate(int32_t sizeH, int32_t sizeV)
 {
     m_gridMask = Surface(PixelFormat::Mono1);
@@ -79,7 +65,7 @@ void GridCore::GridTypeExecute(int32_t imageIndex)
 
 GridCore::Surfaces GridCore::resizedSurfaces(int width, int height) const
 {
-    return {resized(m_gridMask, width, height), resized(m_colorLayer, width, height)};
+    return {resizedCopy(m_gridMask, width, height), resizedCopy(m_colorLayer, width, height)};
 }
 
 GridCore::Surfaces GridCore::exchangeSurfaces(Surfaces &&surfaces) noexcept

@@ -286,4 +286,12 @@ PixelBuffer::Ptr Surface::pixelStorage() const
     return m_pixels;
 }
 
+Surface resizedCopy(const Surface &surface, int width, int height)
+{
+    Surface copy = surface;
+    copy.setWidth(width);
+    copy.setHeight(height);
+    return copy;
+}
+
 } // namespace masume

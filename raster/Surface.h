@@ -172,6 +172,11 @@ private:
 // the destination, only the common area is combined.
 void BitBlt(Surface &destination, const Surface &source, RasterOp op);
 
+// A copy of surface at width x height, the width set first as the setters
+// would: the common top-left part kept, new area in the surface's brush
+// colour. The copy shares storage with surface where the size is unchanged.
+Surface resizedCopy(const Surface &surface, int width, int height);
+
 // Pen and line calls of a surface as a drawing seam.
 class SurfaceLineSink final : public LineSink
 {
