@@ -134,13 +134,14 @@ $(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r)"
 echo
 echo "Machine: $host"
 echo "Each tool: a black grid every $CELL px over the photo, JPEG out; wall = median of $RUNS runs,"
-echo "CPU = user + system of all its processes (mean), memory = largest resident set (of 3 runs)."
+echo "CPU = user + system of all its processes (mean), memory = largest resident set (of 3 runs),"
+echo "bytes / pixel = that memory over the photo's pixels."
 echo
 awk -F'\t' '
-    BEGIN { print "| photo | tool | wall (s) | CPU (s) | peak memory (MiB) | wall / masume | CPU / masume | memory / masume |"
-            print "|---|---|---|---|---|---|---|---|" }
+    BEGIN { print "| photo | tool | wall (s) | CPU (s) | peak memory (MiB) | bytes / pixel | wall / masume | CPU / masume | memory / masume |"
+            print "|---|---|---|---|---|---|---|---|---|" }
     $2 == "masume" { w[$1] = $3; c[$1] = $4; m[$1] = $5 }
     { row[NR] = $0 }
-    END { for (i = 1; i <= NR; i++) { split(row[i], f, "\t")
-              printf "| %s | %s | %.3f | %.3f | %.1f | %.2f | %.2f | %.2f |\n", f[1], f[2], f[3], f[4], f[5],
-                     f[3] / w[f[1]], f[4] / c[f[1]], f[5] / m[f[1]] } }' "$table"
+    END { for (i = 1; i <= NR; i++) { split(row[i], f, "\t"); split(f[1], d, "x")
+              printf "| %s | %s | %.3f | %.3f | %.1f | %.2f | %.2f | %.2f | %.2f |\n", f[1], f[2], f[3], f[4], f[5],
+                     f[5] * 1048576 / (d[1] * d[2]), f[3] / w[f[1]], f[4] / c[f[1]], f[5] / m[f[1]] } }' "$table"
