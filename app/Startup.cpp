@@ -78,3 +78,11 @@ void createWindows()
                          firstActivation->deleteLater();
                      });
 }
+
+void destroyWindows()
+{
+    delete F_Grid;
+    F_Grid = nullptr;
+    delete F_Canvas;
+    F_Canvas = nullptr;
+}

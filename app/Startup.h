@@ -21,3 +21,7 @@ extern TF_Grid *F_Grid;
 // where they overlap. The caller runs the event loop, which ends when the
 // main window closes.
 void createWindows();
+
+// Deletes both windows, the grid window first, and sets F_Grid and F_Canvas
+// to null: at the program's end, and between tests.
+void destroyWindows();

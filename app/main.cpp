@@ -1,5 +1,3 @@
-#include "Canvas/TF_Canvas.h"
-#include "Grid/TF_Grid.h"
 #include "app/DesktopIdentity.h"
 #include "app/Startup.h"
 
@@ -22,9 +20,6 @@ int main(int argc, char *argv[])
     createWindows();
     const int result = app.exec();
     // Both windows live until the event loop has ended.
-    delete F_Grid;
-    F_Grid = nullptr;
-    delete F_Canvas;
-    F_Canvas = nullptr;
+    destroyWindows();
     return result;
 }

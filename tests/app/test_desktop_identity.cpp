@@ -23,13 +23,7 @@ private slots:
         createWindows();
     }
 
-    void cleanupTestCase()
-    {
-        delete F_Grid;
-        F_Grid = nullptr;
-        delete F_Canvas;
-        F_Canvas = nullptr;
-    }
+    void cleanupTestCase() { destroyWindows(); }
 
     void windowsShowTheDrawnIcon_data()
     {

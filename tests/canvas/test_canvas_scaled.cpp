@@ -29,10 +29,7 @@ private slots:
 
     void cleanup()
     {
-        delete F_Grid;
-        delete F_Canvas;
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
+        destroyWindows();
         ui::setDialogRunner(nullptr);
     }
 

@@ -15,6 +15,7 @@
 #include "app/Startup.h"
 #include "canvas/CanvasTestSupport.h"
 #include "common/Messages.h"
+#include "support/CurrentFolder.h"
 #include "support/Pixels.h"
 #include "ui/Beep.h"
 
@@ -37,7 +38,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -45,6 +45,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 using namespace masume;
 using namespace masume::test;
@@ -70,8 +71,7 @@ class CanvasWindowTest : public QObject
     Q_OBJECT
 
     ScriptedDialogs dialogs;
-    std::unique_ptr<QTemporaryDir> folder;
-    QString previousFolder;
+    std::optional<TemporaryCurrentFolder> folder;
 
     TF_Canvas &canvas() { return *F_Canvas; }
     TF_Grid &grid() { return *F_Grid; }
@@ -113,10 +113,8 @@ class CanvasWindowTest : public QObject
 private slots:
     void init()
     {
-        folder = std::make_unique<QTemporaryDir>();
+        folder.emplace();
         QVERIFY(folder->isValid());
-        previousFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder->path()));
         ui::setDialogRunner(&dialogs);
         createWindows();
         QVERIFY(QTest::qWaitForWindowExposed(F_Canvas));
@@ -125,13 +123,9 @@ private slots:
 
     void cleanup()
     {
-        delete F_Grid;
-        delete F_Canvas;
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
+        destroyWindows();
         ui::setDialogRunner(nullptr);
         dialogs = ScriptedDialogs();
-        QDir::setCurrent(previousFolder);
         folder.reset();
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -860,10 +854,7 @@ private slots:
         // Nothing of earlier runs: the dialog knows only this run's folder.
         for (const QString &seen : canvas().openPictureDialog().history())
             QCOMPARE(seen, QFileInfo(Bmp24).path());
-        delete F_Grid;
-        delete F_Canvas;
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
+        destroyWindows();
         QCOMPARE(QFileInfo::exists(conf), existed);
         QCOMPARE(fileBytes(conf), before);
     }

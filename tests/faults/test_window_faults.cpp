@@ -11,14 +11,15 @@
 #include "app/Startup.h"
 #include "canvas/CanvasTestSupport.h"
 #include "common/Messages.h"
+#include "support/CurrentFolder.h"
 #include "support/FailingAllocations.h"
 #include "support/Pixels.h"
 
 #include <QAction>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <random>
 
 using namespace masume;
@@ -35,8 +36,7 @@ class WindowFaultsTest : public QObject
     Q_OBJECT
 
     ScriptedDialogs dialogs;
-    std::unique_ptr<QTemporaryDir> folder;
-    QString previousFolder;
+    std::optional<TemporaryCurrentFolder> folder;
 
     QString inFolder(const QString &name) const { return folder->filePath(name); }
 
@@ -73,10 +73,8 @@ class WindowFaultsTest : public QObject
 private slots:
     void init()
     {
-        folder = std::make_unique<QTemporaryDir>();
+        folder.emplace();
         QVERIFY(folder->isValid());
-        previousFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder->path()));
         ui::setDialogRunner(&dialogs);
         createWindows();
         QVERIFY(QTest::qWaitForWindowExposed(F_Canvas));
@@ -90,13 +88,9 @@ private slots:
     void cleanup()
     {
         stopFailingAllocations();
-        delete F_Grid;
-        delete F_Canvas;
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
+        destroyWindows();
         ui::setDialogRunner(nullptr);
         dialogs = ScriptedDialogs();
-        QDir::setCurrent(previousFolder);
         folder.reset();
     }
 

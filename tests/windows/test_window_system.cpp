@@ -12,6 +12,7 @@
 // `make test`, under Xvfb, with no window manager).
 
 #include "app/Startup.h"
+#include "support/CurrentFolder.h"
 #include "support/RealInput.h"
 #include "ui/Guard.h"
 
@@ -27,7 +28,6 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -115,8 +115,7 @@ class WindowSystemTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> folder;
-    QString previousFolder;
+    std::optional<TemporaryCurrentFolder> folder;
     std::optional<RealInput> input;
     std::optional<ModalWatchdog> watchdog;
 
@@ -182,10 +181,8 @@ private slots:
 
     void init()
     {
-        folder = std::make_unique<QTemporaryDir>();
+        folder.emplace();
         QVERIFY(folder->isValid());
-        previousFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder->path()));
         input.emplace();
         watchdog.emplace();
         createWindows();
@@ -200,11 +197,7 @@ private slots:
             modal->close();
         const QStringList unexpected = watchdog->closed();
         watchdog.reset();
-        delete grid();
-        delete canvas();
-        F_Grid = nullptr;
-        F_Canvas = nullptr;
-        QDir::setCurrent(previousFolder);
+        destroyWindows();
         folder.reset();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
     }
