@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/ByteSink.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -32,7 +34,7 @@ namespace masume {
 // or unwritable folder, or a loop of links, or when naming the new file
 // fails; "ストリームへの書き込みエラー" when writing or flushing fails
 // (disk full, file-size limit).
-class AtomicFile
+class AtomicFile final : public ByteSink
 {
 public:
     explicit AtomicFile(const std::string &fileName);
@@ -44,7 +46,7 @@ public:
     void write(const void *data, size_t bytes);
     // Appends bytes without raising, for callers inside a C library's
     // frames: false when the file system did not take them all.
-    bool tryWrite(const void *data, size_t bytes) noexcept;
+    bool tryWrite(const void *data, size_t bytes) noexcept override;
     // Flushes the file to disk and puts it in place of the old one.
     void commit();
 
