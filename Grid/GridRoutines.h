@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Grid/RowBand.h"
 #include "raster/LineSink.h"
 
 #include <cstdint>
@@ -8,7 +9,8 @@ namespace masume {
 
 // What a grid routine draws on: the pen of the mask (or a recorder), the
 // mask's width W and height H, and the settings SizeH and SizeV, which some
-// routines read for half-cell shifts and spans.
+// routines read for half-cell shifts and spans. The band, when given, is the
+// part of the mask's rows the pen stands for (see Grid/RowBand.h).
 struct GridTarget
 {
     LineSink &pen;
@@ -16,6 +18,7 @@ struct GridTarget
     int64_t H;
     int32_t SizeH;
     int32_t SizeV;
+    RowBand band {};
 };
 
 // The grid routines of the kinds 2 to 7, with a the horizontal and b the
@@ -30,10 +33,12 @@ struct GridTarget
 //
 // Which routine draws which kind: Grid/GridKinds.h.
 //
-// Cost: a pen move and a line per line, with no limit on their number and
-// nothing skipped, outside the mask included; the hexagonal kinds draw one
+// Cost, for the whole mask: a pen move and a line per line, with no limit on
+// their number and nothing skipped, outside the mask included; the hexagonal kinds draw one
 // six-point polyline and one line per cell, about (W / (0.87 a) + 1) by
-// (H / (1.5 b) + 2) cells for DrawHexH.
+// (H / (1.5 b) + 2) cells for DrawHexH. For a band: only the lines that
+// may cross it, found by arithmetic, each drawn as on the whole mask and in
+// the same order.
 
 // Vertical lines every a pixels, then horizontal lines every b pixels, each
 // on the last pixel column (row) of its cell.

@@ -54,26 +54,43 @@ int64_t rowOffset(const Honeycomb &h, int64_t i)
     return trunc(1.5L * (i * h.b) + 0.5L);
 }
 
-// Offsets of the first cells of a row, computed once for every row. Bounded
-// so that a mask of any width needs no large buffer; cells beyond it
-// compute theirs in place, with the same formula.
+// Offsets of the cells of a row that a drawing visits, computed once for
+// every row. Bounded so that a mask of any width needs no large buffer;
+// cells beyond it compute theirs in place, with the same formula.
 constexpr int64_t CachedCells = int64_t(1) << 16;
 
-template<bool Transposed> void drawHoneycomb(LineSink &pen, const Honeycomb &h)
+// The band lies across the honeycomb's rows for DrawHexH and across the
+// cells of each row for DrawHexV (the picture's rows, once transposed).
+// Either way the rows and cells drawn come in the order of the whole mask.
+template<bool Transposed> void drawHoneycomb(LineSink &pen, const Honeycomb &h, const RowBand &band)
 {
     if (h.NR + 1 < 0 || h.NC < 0)
         return;
-    std::vector<int64_t> cached(size_t(std::min(h.NC + 1, CachedCells)));
-    for (size_t j = 0; j < cached.size(); ++j)
-        cached[j] = cellOffset(h, int64_t(j));
+    // The rows a drawn row (a cell) covers, from its offset.
+    const int64_t rowLow = std::min({int64_t(0), h.Y1, h.Y2, int64_t(h.b), h.Y4});
+    const int64_t rowHigh = std::max({int64_t(0), h.Y1, h.Y2, int64_t(h.b), h.Y4});
+    const int64_t cellLow = std::min({h.X0, h.X1, h.X2});
+    const int64_t cellHigh = std::max({h.X0, h.X1, h.X2});
+    const RowBand whole;
+    const auto [i0, i1] = linesMeeting(
+        Transposed ? whole : band, 0, h.NR + 1, [&](int64_t i) { return rowOffset(h, i) + rowLow; },
+        [&](int64_t i) { return rowOffset(h, i) + rowHigh; });
+    const auto [j0, j1] = linesMeeting(
+        Transposed ? band : whole, 0, h.NC, [&](int64_t j) { return cellOffset(h, j) + cellLow; },
+        [&](int64_t j) { return cellOffset(h, j) + cellHigh; });
+    if (i1 < i0 || j1 < j0)
+        return;
+    std::vector<int64_t> cached(size_t(std::min(j1 - j0 + 1, CachedCells)));
+    for (size_t k = 0; k < cached.size(); ++k)
+        cached[k] = cellOffset(h, j0 + int64_t(k));
 
     const auto at = [](int64_t x, int64_t y) { return Transposed ? Point {y, x} : Point {x, y}; };
-    for (int64_t i = 0; i <= h.NR + 1; ++i) {
+    for (int64_t i = i0; i <= i1; ++i) {
         const int64_t rowY = rowOffset(h, i);
         const int64_t top = rowY, upper = rowY + h.Y1, lower = rowY + h.Y2;
         const int64_t bottom = rowY + h.b, connectorEnd = rowY + h.Y4;
-        for (int64_t j = 0; j <= h.NC; ++j) {
-            const int64_t colX = j < CachedCells ? cached[size_t(j)] : cellOffset(h, j);
+        for (int64_t j = j0; j <= j1; ++j) {
+            const int64_t colX = j - j0 < CachedCells ? cached[size_t(j - j0)] : cellOffset(h, j);
             const int64_t left = colX + h.X0, middle = colX + h.X1, right = colX + h.X2;
             // Upper right, top, upper left, lower left, bottom, lower right:
             // the right side is the next cell's left side.
@@ -107,7 +124,7 @@ void DrawHexH(const GridTarget &t, int32_t a, int32_t b)
     // a = 0 makes q = 0 and fails here, b = 0 in the next quotient.
     h.NC = trunc(quotient(t.W, q) / 2);
     h.NR = trunc(quotient(t.H - b, B) / 1.5L);
-    drawHoneycomb<false>(t.pen, h);
+    drawHoneycomb<false>(t.pen, h, t.band);
 }
 
 void DrawHexV(const GridTarget &t, int32_t a, int32_t b)
@@ -128,7 +145,7 @@ void DrawHexV(const GridTarget &t, int32_t a, int32_t b)
     const int64_t NR = trunc(quotient(t.H, q) / 2);
     // Drawn columns become drawn rows, the cells of a column those of a row.
     const Honeycomb h {b, a, qf, Y0, Y1, Y2, X1, X2, X4, NR, NC};
-    drawHoneycomb<true>(t.pen, h);
+    drawHoneycomb<true>(t.pen, h, t.band);
 }
 
 } // namespace masume

@@ -5,7 +5,7 @@
 namespace masume {
 
 MaskPen::MaskPen(Surface &surface)
-    : m_surface(surface)
+    : m_surface(&surface)
     , m_pos(surface.penPosition())
 {
     const Colour pen = surface.penColor();
@@ -21,6 +21,12 @@ MaskPen::MaskPen(Surface &surface)
     m_target.stride = surface.stride();
     m_target.width = surface.width();
     m_target.height = surface.height();
+}
+
+MaskPen::MaskPen(const LineTarget &band, int64_t top)
+    : m_target(band)
+    , m_top(top)
+{
 }
 
 namespace {
@@ -57,7 +63,11 @@ inline void MaskPen::segment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
     if (t.width <= 0 || t.height <= 0 || (x0 == x1 && y0 == y1))
         return;
     if (!m_target.bits) // the surface's own pixels, taken once
-        m_target.bits = m_surface.scanLine(0);
+        m_target.bits = m_surface->scanLine(0);
+    // The band's rows count from its top; a shift of the whole line moves
+    // its pixels and nothing else, ties included.
+    y0 -= m_top;
+    y1 -= m_top;
     // Lines of a pixel or two are the common case in fine grids: plain
     // stores, no library calls.
     int64_t lo, hi;
@@ -90,7 +100,8 @@ inline void MaskPen::segment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 
 MaskPen::~MaskPen()
 {
-    m_surface.MoveTo(m_pos.x, m_pos.y);
+    if (m_surface)
+        m_surface->MoveTo(m_pos.x, m_pos.y);
 }
 
 void MaskPen::MoveTo(int64_t x, int64_t y)

@@ -18,10 +18,15 @@ namespace masume {
 // place: while it exists, the surface must not be resized, copied or drawn
 // on by anyone else. On destruction the pen position it reached becomes the
 // surface's, as if the surface had drawn the lines itself.
+//
+// A pen on a band draws on rows of a mask held apart from it: the target
+// holds the mask's rows top .. top + target.height - 1, and each line sets
+// there the pixels it would set in those rows of the whole mask.
 class MaskPen final : public LineSink
 {
 public:
     explicit MaskPen(Surface &surface);
+    MaskPen(const LineTarget &band, int64_t top);
     ~MaskPen() override;
     MaskPen(const MaskPen &) = delete;
     MaskPen &operator=(const MaskPen &) = delete;
@@ -33,9 +38,10 @@ public:
 private:
     void segment(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
-    Surface &m_surface;
+    Surface *m_surface = nullptr; // the whole mask, or null for a band
     LineTarget m_target {};
-    Point m_pos;
+    int64_t m_top = 0;
+    Point m_pos {0, 0};
 };
 
 } // namespace masume

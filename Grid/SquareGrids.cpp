@@ -8,6 +8,8 @@
 
 #include "common/Quotient.h"
 
+#include <algorithm>
+
 namespace masume {
 
 void DrawSquare(const GridTarget &t, int32_t a, int32_t b)
@@ -17,12 +19,17 @@ void DrawSquare(const GridTarget &t, int32_t a, int32_t b)
     const int64_t Cv = trunc(quotient(t.W, a)) + 1;
     const int64_t Ch = trunc(quotient(t.H, b)) + 1;
 
-    for (int64_t i = 1; i <= Cv; ++i) {
+    const auto [v0, v1] = linesMeeting(
+        t.band, 1, Cv, [&](int64_t) { return std::min<int64_t>(0, t.H); },
+        [&](int64_t) { return std::max<int64_t>(0, t.H); });
+    for (int64_t i = v0; i <= v1; ++i) {
         const int64_t x = i * a - 1;
         penLine(t.pen, {x, 0}, {x, t.H});
     }
-    for (int64_t j = 1; j <= Ch; ++j) {
-        const int64_t y = j * b - 1;
+    const auto row = [b](int64_t j) { return j * b - 1; };
+    const auto [h0, h1] = linesMeeting(t.band, 1, Ch, row, row);
+    for (int64_t j = h0; j <= h1; ++j) {
+        const int64_t y = row(j);
         penLine(t.pen, {0, y}, {t.W, y});
     }
 }
@@ -44,17 +51,36 @@ void DrawDiamond(const GridTarget &t, int32_t a, int32_t b)
 
     // A falling diagonal drawn up to the top edge, then a rising one from
     // there down to the left edge; the left-edge point is not set here.
-    for (int64_t k = 0; k < M; ++k) {
+    const auto leftEdge = [&](int64_t k) { return k * b + hb; };
+    const auto [m0, m1] = linesMeeting(
+        t.band, 0, M - 1,
+        [&](int64_t k) {
+            return std::min({int64_t(0), YB, leftEdge(k)});
+        },
+        [&](int64_t k) {
+            return std::max({int64_t(0), YB, leftEdge(k)});
+        });
+    for (int64_t k = m0; k <= m1; ++k) {
         t.pen.MoveTo((N + k) * a + ha, YB);
         t.pen.LineTo(k * a + ha, 0);
         t.pen.LineTo(0, k * b + hb);
     }
     // The falling diagonals from the left edge, and the rising ones that end
     // on the bottom reference edge.
-    for (int64_t k = 0; k < N; ++k) {
-        penLine(t.pen, {0, k * b + hb}, {XR, (M + k) * b + hb});
-        penLine(t.pen, {XR, (N - 1 - k) * b + hb}, {(M - 1 - k) * a + ha, YB});
-    }
+    const auto fallEnd = [&](int64_t k) { return (M + k) * b + hb; };
+    const auto riseStart = [&](int64_t k) { return (N - 1 - k) * b + hb; };
+    const auto falling = linesMeeting(
+        t.band, 0, N - 1, [&](int64_t k) { return std::min(leftEdge(k), fallEnd(k)); },
+        [&](int64_t k) { return std::max(leftEdge(k), fallEnd(k)); });
+    const auto rising = linesMeeting(
+        t.band, 0, N - 1, [&](int64_t k) { return std::min(riseStart(k), YB); },
+        [&](int64_t k) { return std::max(riseStart(k), YB); });
+    forEachIndex(falling, rising, [&](int64_t k, bool inFalling, bool inRising) {
+        if (inFalling)
+            penLine(t.pen, {0, leftEdge(k)}, {XR, fallEnd(k)});
+        if (inRising)
+            penLine(t.pen, {XR, riseStart(k)}, {(M - 1 - k) * a + ha, YB});
+    });
 }
 
 } // namespace masume
