@@ -194,6 +194,24 @@ bool AtomicFile::tryWrite(const void *data, size_t bytes) noexcept
     return true;
 }
 
+bool AtomicFile::tryWriteAt(uint64_t offset, const void *data, size_t bytes) noexcept
+{
+    if (m_fd < 0)
+        return false;
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (bytes > 0) {
+        const ssize_t done = ::pwrite(m_fd, p, bytes, off_t(offset));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        p += done;
+        bytes -= size_t(done);
+        offset += uint64_t(done);
+    }
+    return true;
+}
+
 void AtomicFile::write(const void *data, size_t bytes)
 {
     if (!tryWrite(data, bytes))

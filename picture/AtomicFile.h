@@ -47,6 +47,8 @@ public:
     // Appends bytes without raising, for callers inside a C library's
     // frames: false when the file system did not take them all.
     bool tryWrite(const void *data, size_t bytes) noexcept override;
+    bool seekable() const override { return true; }
+    bool tryWriteAt(uint64_t offset, const void *data, size_t bytes) noexcept override;
     // Flushes the file to disk and puts it in place of the old one.
     void commit();
 

@@ -1,6 +1,7 @@
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/AtomicFile.h"
+#include "picture/JpegEncoder.h"
 #include "picture/JpegFence.h"
 #include "picture/PictureFile.h"
 #include "raster/RowReader.h"
@@ -8,46 +9,43 @@
 #include <jerror.h>
 
 #include <array>
-#include <memory>
+#include <vector>
 
 namespace masume {
 
 namespace {
 
-constexpr int Quality = 90;
-
-// The library's output, written into the file as it comes: the library
-// fills our buffer and hands it back full, and we pass it on. The buffer
-// is ours and lives as long as the library object; the library never frees
-// or replaces it. A write the file system refuses is recorded and ends the
-// encoding through the library's error exit (see JpegFence.h), since no
-// exception may pass through the library's frames; the caller raises the
-// write error outside.
-struct FileDestination
+// The library's output, passed on to the sink as it comes: the library
+// fills our buffer and hands it back full. The buffer is ours and lives as
+// long as the library object; the library never frees or replaces it. A
+// write the sink refuses is recorded and ends the encoding through the
+// library's error exit (see JpegFence.h), since no exception may pass
+// through the library's frames; the caller raises the write error outside.
+struct SinkDestination
 {
     // The library's view of this object: it must come first.
     jpeg_destination_mgr manager {};
-    AtomicFile *file = nullptr;
+    ByteSink *sink = nullptr;
     bool writeFailed = false;
     std::array<JOCTET, 1 << 17> buffer;
 };
 
-FileDestination &destinationOf(j_compress_ptr c)
+SinkDestination &destinationOf(j_compress_ptr c)
 {
-    return *reinterpret_cast<FileDestination *>(c->dest);
+    return *reinterpret_cast<SinkDestination *>(c->dest);
 }
 
 void startOutput(j_compress_ptr c)
 {
-    FileDestination &d = destinationOf(c);
+    SinkDestination &d = destinationOf(c);
     d.manager.next_output_byte = d.buffer.data();
     d.manager.free_in_buffer = d.buffer.size();
 }
 
 void passOn(j_compress_ptr c, size_t bytes)
 {
-    FileDestination &d = destinationOf(c);
-    if (!d.file->tryWrite(d.buffer.data(), bytes)) {
+    SinkDestination &d = destinationOf(c);
+    if (!d.sink->tryWrite(d.buffer.data(), bytes)) {
         d.writeFailed = true;
         ERREXIT(c, JERR_FILE_WRITE);
     }
@@ -63,46 +61,67 @@ boolean emptyOutput(j_compress_ptr c)
 
 void finishOutput(j_compress_ptr c)
 {
-    const FileDestination &d = destinationOf(c);
+    const SinkDestination &d = destinationOf(c);
     passOn(c, d.buffer.size() - d.manager.free_in_buffer);
 }
 
+} // namespace
+
 // One encoding. The library object is released with this, on every path.
-struct Encoder
+struct JpegEncoder::Library
 {
     jpeg_compress_struct cinfo {};
     JpegErrors errors {};
-    FileDestination destination;
+    SinkDestination destination;
     bool created = false;
-    JDIMENSION width = 0;
-    JDIMENSION height = 0;
-    // The surface's rows, top down, blue, green, red: read one at a time,
-    // so that a composite that was never stored whole is built row by row.
-    RowReader *rows = nullptr;
+    bool failed = false;
+    JpegSettings settings;
+    JDIMENSION width = 0, height = 0;
+    // The rows of one writeRows call, for the library.
+    std::vector<JSAMPROW> rows;
+    int count = 0;
 
-    Encoder()
+    Library()
     {
         installJpegErrors(*reinterpret_cast<jpeg_common_struct *>(&cinfo), errors);
         destination.manager.init_destination = startOutput;
         destination.manager.empty_output_buffer = emptyOutput;
         destination.manager.term_destination = finishOutput;
     }
-    ~Encoder()
+    ~Library()
     {
         if (created)
             jpeg_destroy_compress(&cinfo);
     }
-    Encoder(const Encoder &) = delete;
-    Encoder &operator=(const Encoder &) = delete;
+    Library(const Library &) = delete;
+    Library &operator=(const Library &) = delete;
+
+    void run(void (*step)(void *))
+    {
+        if (failed)
+            raise(msg::WriteError);
+        if (const int code = runJpegStep(errors, step, this)) {
+            failed = true;
+            if (destination.writeFailed)
+                raise(msg::WriteError);
+            raiseJpegError(code);
+        }
+    }
 };
 
-// A library step (see runJpegStep): baseline JFIF 1.01 without density
-// (unit 0, 1:1), quality 90 limited to baseline tables, float DCT, and
-// otherwise the library's defaults: 2x2 luminance sampling, standard
-// Huffman tables, no restart markers.
-void encode(void *context)
+namespace {
+
+using Library = JpegEncoder::Library;
+
+// Library steps (see runJpegStep): plain C code only.
+
+// Baseline JFIF 1.01 without density (unit 0, 1:1), the float DCT, the
+// quality's tables limited to baseline values, and otherwise the library's
+// defaults: standard Huffman tables, no restart markers, 2 x 2 luminance
+// sampling unless full chroma is asked for.
+void start(void *context)
 {
-    Encoder &e = *static_cast<Encoder *>(context);
+    Library &e = *static_cast<Library *>(context);
     jpeg_compress_struct *c = &e.cinfo;
     e.created = true;
     jpeg_create_compress(c);
@@ -119,21 +138,59 @@ void encode(void *context)
     c->density_unit = 0;
     c->X_density = 1;
     c->Y_density = 1;
-    jpeg_set_quality(c, Quality, TRUE);
+    jpeg_set_quality(c, e.settings.quality, TRUE);
+    if (e.settings.fullChroma)
+        c->comp_info[0].h_samp_factor = c->comp_info[0].v_samp_factor = 1;
     jpeg_start_compress(c, TRUE);
-    // The destination never suspends; a call taking no rows would be a
-    // library fault, which jpeg_finish_compress then reports.
-    while (c->next_scanline < c->image_height) {
-        // Plain code: builds the row in the reader's own buffer, allocates
-        // nothing and cannot fail.
-        JSAMPROW row = const_cast<JSAMPROW>(e.rows->row(int(c->next_scanline)));
-        if (jpeg_write_scanlines(c, &row, 1) == 0)
+}
+
+void passRows(void *context)
+{
+    Library &e = *static_cast<Library *>(context);
+    // The destination never suspends, so every row is taken; a call taking
+    // none would be a library fault, which jpeg_finish_compress reports.
+    JDIMENSION done = 0;
+    while (done < JDIMENSION(e.count)) {
+        const JDIMENSION n = jpeg_write_scanlines(&e.cinfo, e.rows.data() + done, e.count - done);
+        if (n == 0)
             break;
+        done += n;
     }
-    jpeg_finish_compress(c);
+}
+
+void finishFile(void *context)
+{
+    jpeg_finish_compress(&static_cast<Library *>(context)->cinfo);
 }
 
 } // namespace
+
+JpegEncoder::JpegEncoder(ByteSink &sink, int width, int height, JpegSettings settings)
+    : m_library(std::make_unique<Library>())
+{
+    m_library->destination.sink = &sink;
+    m_library->settings = settings;
+    m_library->width = JDIMENSION(width);
+    m_library->height = JDIMENSION(height);
+    m_library->run(start);
+}
+
+JpegEncoder::~JpegEncoder() = default;
+
+void JpegEncoder::writeRows(const uint8_t *rows, ptrdiff_t stride, int count)
+{
+    Library &e = *m_library;
+    e.rows.resize(size_t(count));
+    for (int i = 0; i < count; ++i)
+        e.rows[size_t(i)] = const_cast<JSAMPROW>(rows + i * stride);
+    e.count = count;
+    e.run(passRows);
+}
+
+void JpegEncoder::finish()
+{
+    m_library->run(finishFile);
+}
 
 void writeJpegFile(const Surface &surface, const std::string &fileName)
 {
@@ -143,19 +200,14 @@ void writeJpegFile(const Surface &surface, const std::string &fileName)
     }
     Surface colour = surface;
     colour.convertTo24();
-    auto e = std::make_unique<Encoder>();
-    e->width = JDIMENSION(colour.width());
-    e->height = JDIMENSION(colour.height());
+    // Rows are read one at a time, so that a composite that was never
+    // stored whole is built row by row.
     RowReader rows(colour);
-    e->rows = &rows;
-
     AtomicFile file(fileName);
-    e->destination.file = &file;
-    if (const int code = runJpegStep(e->errors, encode, e.get())) {
-        if (e->destination.writeFailed)
-            raise(msg::WriteError);
-        raiseJpegError(code);
-    }
+    JpegEncoder encoder(file, colour.width(), colour.height());
+    for (int y = 0; y < colour.height(); ++y)
+        encoder.writeRows(rows.row(y), colour.stride(), 1);
+    encoder.finish();
     file.commit();
 }
 
