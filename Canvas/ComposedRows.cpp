@@ -9,7 +9,8 @@ namespace {
 // pixel there is the grid colour ORed with the mask pixel (DrawGrid).
 rows::PixelMap compositionWhere(bool white, Colour gridColour)
 {
-    const Colour layer = rows::combineColours(RasterOp::SRCPAINT, white ? White : Black, gridColour);
+    const Colour layer
+        = rows::combineColours(RasterOp::SRCPAINT, white ? White : Black, gridColour);
     const uint8_t bytes[3] = {blueOf(layer), greenOf(layer), redOf(layer)};
     return rows::chain(rows::mapOfMaskPixel(RasterOp::MERGEPAINT, white),
                        rows::mapOf(RasterOp::SRCAND, bytes));

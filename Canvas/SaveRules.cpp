@@ -25,7 +25,7 @@ std::string lowerDotExtension(std::string_view fileName)
     return extension;
 }
 
-void writePictureFile(const Surface &picture, std::string &fileName)
+SaveFormat saveFormatFor(std::string &fileName)
 {
     // A folder's name, or one ending in "/", would otherwise get ".bmp"
     // appended and a hidden file written inside the folder.
@@ -34,13 +34,19 @@ void writePictureFile(const Surface &picture, std::string &fileName)
         || (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)))
         raise(msg::CannotCreate, {fileName});
     const std::string extension = lowerDotExtension(fileName);
-    if (extension == ".jpg" || extension == ".jpeg") {
-        writeJpegFile(picture, fileName);
-        return;
-    }
+    if (extension == ".jpg" || extension == ".jpeg")
+        return SaveFormat::Jpeg;
     if (extension.empty())
         fileName += ".bmp";
-    writeBmpFile(picture, fileName);
+    return SaveFormat::Bmp;
+}
+
+void writePictureFile(const Surface &picture, std::string &fileName)
+{
+    if (saveFormatFor(fileName) == SaveFormat::Jpeg)
+        writeJpegFile(picture, fileName);
+    else
+        writeBmpFile(picture, fileName);
 }
 
 } // namespace masume

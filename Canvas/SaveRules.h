@@ -17,6 +17,15 @@ bool fileExists(const std::string &fileName);
 // "a." gives ".", "/a.b/foo" gives "".
 std::string lowerDotExtension(std::string_view fileName);
 
+// The file formats a picture is saved in.
+enum class SaveFormat { Bmp, Jpeg };
+
+// The saving rules applied to a name before anything is written: a name
+// that ends in "/" or names a folder raises "ファイル %s を作成できません";
+// a name without extension gets ".bmp" appended; ".jpg" and ".jpeg" in any
+// case give JPEG, every other name BMP.
+SaveFormat saveFormatFor(std::string &fileName);
+
 // Writes a picture under the saving rules: a name ending in ".jpg" or
 // ".jpeg" in any case gets a JPEG file of quality 90; a name without
 // extension first gets ".bmp" appended, which it keeps also when writing then

@@ -1,12 +1,13 @@
 #include "batch/BatchRun.h"
 
-#include "Canvas/WindowlessChain.h"
 #include "batch/ParallelRun.h"
 #include "batch/PictureSizeProbe.h"
+#include "batch/StreamedPicture.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/PictureFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <set>
@@ -43,19 +44,6 @@ std::string outputNameFor(const BatchOptions &options, const std::string &input)
     return (fs::path(*options.outputDir) / fs::path(input).filename()).string();
 }
 
-void processPicture(const BatchOptions &options, const std::string &input, std::string outputName)
-{
-    WindowlessChain chain(options.sizeH, options.sizeV);
-    chain.grid.setGridKind(options.kind);
-    chain.grid.setGridColour(options.colour);
-
-    UnattendedHost host(options.withGrid);
-    PictureCommands commands(chain.canvas, host);
-    commands.OpenPicture1Accept(input);
-    // Every overwrite is confirmed: Save As saves under the name at once.
-    commands.SaveAsPicture1Accept(outputName);
-}
-
 namespace {
 
 // One input of a run: what the run decided for it, and how it ended.
@@ -88,12 +76,17 @@ int runBatch(const BatchOptions &options, BatchReport &report)
     size_t finished = 0, reported = 0;
     int status = ExitOk;
 
+    // --jobs counts threads: a picture takes two (one reads ahead) when
+    // there are two to give, and as many pictures run at once as have
+    // their threads.
+    const int threads = options.jobs > 0 ? options.jobs : defaultJobs();
+    const int threadsPerPicture = threads >= 2 ? 2 : 1;
     ParallelRun run;
     run.count = count;
-    run.jobs = options.jobs > 0 ? options.jobs : defaultJobs();
-    // Each picture is admitted with the pixels it takes, so that the jobs
-    // together stay within what one picture alone may take.
-    run.budget = picturePixelLimit();
+    run.jobs = std::max(threads / threadsPerPicture, 1);
+    // Each picture is admitted with the bytes it is expected to hold, so
+    // that the jobs together stay within what one picture alone may take.
+    run.budget = picturePixelLimit() * 16;
     // Decided when the input is due, in input order, exactly as one after
     // another: an output already written by an earlier input of this run
     // is refused, so an input whose output an earlier one is still writing
@@ -111,7 +104,8 @@ int runBatch(const BatchOptions &options, BatchReport &report)
             job.failure = "output " + job.output + " was already written in this run";
         if (!job.failure.empty())
             return TaskPlan {TaskPlan::Start::Skip, 0};
-        return TaskPlan {TaskPlan::Start::Run, probePicturePixels(input)};
+        return TaskPlan {TaskPlan::Start::Run,
+                         expectedJobBytes(probePicture(input), threadsPerPicture)};
     };
     run.started = [&](size_t i) {
         writing.insert(jobs[i].identity);
@@ -121,7 +115,7 @@ int runBatch(const BatchOptions &options, BatchReport &report)
     run.work = [&](size_t i) {
         Job &job = jobs[i];
         try {
-            processPicture(options, options.inputs[i], job.output);
+            streamPicture(options, options.inputs[i], job.output, threadsPerPicture);
         } catch (const Error &e) {
             job.failure = e.what();
         } catch (const std::bad_alloc &) {

@@ -31,14 +31,6 @@ inline constexpr int ExitUsage = 2;
 // inside the --out-dir folder.
 std::string outputNameFor(const BatchOptions &options, const std::string &input);
 
-// Lays the grid over one picture and writes it, through the desktop
-// program's own opening and saving commands on fresh state: read through
-// the format table, made a 24-bit background, composed by DrawGLine, and
-// the composite chosen by withGrid written under outputName (a name without
-// extension gets ".bmp"). Raises the program's error of the first step that
-// fails; nothing is written then. Holds the memory of this one picture.
-void processPicture(const BatchOptions &options, const std::string &input, std::string outputName);
-
 // Processes every input, up to options.jobs of them at the same time (see
 // batch/ParallelRun.h), started in input order; a failing one is reported
 // as "masume-batch: FILE: MESSAGE", in input order, and the others go on.

@@ -1,6 +1,10 @@
 #include "batch/PictureSizeProbe.h"
 
+#include "batch/BandPipeline.h"
 #include "picture/LittleEndian.h"
+
+#include <algorithm>
+#include <climits>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -54,16 +58,25 @@ private:
     int m_fd;
 };
 
-uint64_t bmpPixels(const File &file)
+PictureProbe bmpProbe(const File &file)
 {
+    PictureProbe probe;
     uint8_t h[26];
     if (!file.read(0, h, sizeof h))
-        return 0;
-    if (le::u32(h + 14) == 12) // OS/2 1.x: 16-bit sizes
-        return uint64_t(le::u16(h + 18)) * le::u16(h + 20);
+        return probe;
+    probe.heldWhole = true;
+    if (le::u32(h + 14) == 12) { // OS/2 1.x: 16-bit sizes
+        probe.width = le::u16(h + 18);
+        probe.height = le::u16(h + 20);
+        return probe;
+    }
     const int64_t width = int32_t(le::u32(h + 18));
     const int64_t height = std::llabs(int32_t(le::u32(h + 22))); // negative: top down
-    return width > 0 ? uint64_t(width) * uint64_t(height) : 0;
+    if (width > 0) {
+        probe.width = uint64_t(width);
+        probe.height = uint64_t(height);
+    }
+    return probe;
 }
 
 bool isFrameHeader(uint8_t marker)
@@ -91,13 +104,13 @@ bool nextMarkerByte(const File &file, uint64_t &at)
     return false;
 }
 
-uint64_t jpegPixels(const File &file)
+PictureProbe jpegProbe(const File &file)
 {
     uint64_t at = 2; // after SOI
     for (int segment = 0; segment < MaxSegments; ++segment) {
         uint8_t m[2];
         if (!nextMarkerByte(file, at) || !file.read(at, m, 2))
-            return 0;
+            return {};
         if (m[1] == 0xFF) { // fill byte
             ++at;
             continue;
@@ -106,33 +119,51 @@ uint64_t jpegPixels(const File &file)
         if (m[1] == 0x01 || (m[1] >= 0xD0 && m[1] <= 0xD8))
             continue; // no length
         if (m[1] == 0xD9 || m[1] == 0xDA)
-            return 0; // image data before any frame header
+            return {}; // image data before any frame header
         uint8_t s[7];
         if (!file.read(at, s, isFrameHeader(m[1]) ? 7 : 2))
-            return 0;
+            return {};
         const unsigned length = unsigned(s[0]) << 8 | s[1];
-        if (isFrameHeader(m[1]))
-            return uint64_t(unsigned(s[3]) << 8 | s[4]) * (unsigned(s[5]) << 8 | s[6]);
+        if (isFrameHeader(m[1])) {
+            PictureProbe probe;
+            probe.height = unsigned(s[3]) << 8 | s[4];
+            probe.width = unsigned(s[5]) << 8 | s[6];
+            // Progressive frames (SOF2, 6, 10, 14) are decoded from every
+            // coefficient of the picture, held by the library.
+            probe.heldWhole = (m[1] & 0x03) == 0x02;
+            return probe;
+        }
         if (length < 2)
-            return 0;
+            return {};
         at += length;
     }
-    return 0;
+    return {};
 }
 
 } // namespace
 
-uint64_t probePicturePixels(const std::string &fileName)
+PictureProbe probePicture(const std::string &fileName)
 {
     const File file(fileName);
     uint8_t start[2];
     if (!file.isOpen() || !file.read(0, start, 2))
-        return 0;
+        return {};
     if (start[0] == 'B' && start[1] == 'M')
-        return bmpPixels(file);
+        return bmpProbe(file);
     if (start[0] == 0xFF && start[1] == 0xD8)
-        return jpegPixels(file);
-    return 0;
+        return jpegProbe(file);
+    return {};
+}
+
+uint64_t expectedJobBytes(const PictureProbe &probe, int threads)
+{
+    // What a held picture takes, at most: 3 bytes a pixel as a surface and
+    // as much again on the way (a BMP's bytes, a turn; a progressive
+    // JPEG's coefficients take 3 bytes a pixel at 4:2:0, 6 at 4:4:4).
+    constexpr uint64_t HeldBytesPerPixel = 6;
+    const uint64_t width = std::min<uint64_t>(probe.width, INT32_MAX);
+    return bandPassBytes(int(width), threads)
+        + (probe.heldWhole ? probe.pixels() * HeldBytesPerPixel : 0);
 }
 
 } // namespace masume::batch

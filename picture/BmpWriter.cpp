@@ -3,7 +3,7 @@
 #include "picture/AtomicFile.h"
 #include "picture/BmpEncoder.h"
 #include "picture/LittleEndian.h"
-#include "picture/PictureFile.h"
+#include "picture/PictureData.h"
 #include "raster/RowReader.h"
 
 #include <algorithm>
@@ -65,7 +65,7 @@ void BmpEncoder::writeRows(int y, const uint8_t *rows, ptrdiff_t stride, int cou
     if (count <= 0)
         return;
     const int last = y + count - 1;
-    if (last == m_nextBottomUp) {
+    if (m_held.empty() && last == m_nextBottomUp) {
         for (int r = last; r >= y; --r) {
             if (m_pending.size() + m_rowBytes > m_pending.capacity())
                 flush();
@@ -74,6 +74,18 @@ void BmpEncoder::writeRows(int y, const uint8_t *rows, ptrdiff_t stride, int cou
             putRow(m_pending.data() + at, rows + (r - y) * stride, m_width, m_rowBytes);
         }
         m_nextBottomUp = y - 1;
+        return;
+    }
+    if (!m_sink.seekable()) {
+        // Held in file order, from the first row not yet appended.
+        if (m_held.empty()) {
+            const uint64_t bytes = uint64_t(m_nextBottomUp + 1) * m_rowBytes;
+            checkHeldBytes(bytes);
+            m_held.resize(size_t(bytes));
+        }
+        for (int r = 0; r < count; ++r)
+            putRow(m_held.data() + size_t(m_nextBottomUp - (y + r)) * m_rowBytes, rows + r * stride,
+                   m_width, m_rowBytes);
         return;
     }
     // Elsewhere in the file: the rows at their place, in one write.
@@ -96,6 +108,9 @@ void BmpEncoder::flush()
 void BmpEncoder::finish()
 {
     flush();
+    if (!m_held.empty() && !m_sink.tryWrite(m_held.data(), m_held.size()))
+        raise(msg::WriteError);
+    m_held = {};
 }
 
 void writeBmpFile(const Surface &surface, const std::string &fileName)

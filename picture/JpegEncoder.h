@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/ByteSink.h"
+#include "picture/PictureEncoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,15 +21,15 @@ struct JpegSettings
     bool fullChroma = false;
 };
 
-// Encodes a picture given as rows, top row first, into a sink, as the rows
-// come: holds a few rows, never the picture. The rows are 24-bit, blue,
+// Encodes a picture given as rows, top row first (y = 0, 1, ... in turn),
+// into a sink, as the rows come: holds a few rows, never the picture. The rows are 24-bit, blue,
 // green, red per pixel (a surface row).
 //
 // Raises "ストリームへの書き込みエラー" when the sink refuses bytes,
 // "JPEG エラー #%d" for the library's other errors (a size beyond JPEG's
 // 65535 pixels) and "メモリが不足しています" when the library runs out of
 // memory. After an error the encoder takes no further rows.
-class JpegEncoder
+class JpegEncoder final : public PictureEncoder
 {
 public:
     // Starts the file: width and height > 0.
@@ -37,10 +38,8 @@ public:
     JpegEncoder(const JpegEncoder &) = delete;
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
-    // The next `count` rows, `stride` bytes apart.
-    void writeRows(const uint8_t *rows, ptrdiff_t stride, int count);
-    // Ends the file once every row was written.
-    void finish();
+    void writeRows(int y, const uint8_t *rows, ptrdiff_t stride, int count) override;
+    void finish() override;
 
     // The library object and what it reads and writes (JpegWriter.cpp).
     struct Library;

@@ -177,7 +177,7 @@ JpegEncoder::JpegEncoder(ByteSink &sink, int width, int height, JpegSettings set
 
 JpegEncoder::~JpegEncoder() = default;
 
-void JpegEncoder::writeRows(const uint8_t *rows, ptrdiff_t stride, int count)
+void JpegEncoder::writeRows(int, const uint8_t *rows, ptrdiff_t stride, int count)
 {
     Library &e = *m_library;
     e.rows.resize(size_t(count));
@@ -206,7 +206,7 @@ void writeJpegFile(const Surface &surface, const std::string &fileName)
     AtomicFile file(fileName);
     JpegEncoder encoder(file, colour.width(), colour.height());
     for (int y = 0; y < colour.height(); ++y)
-        encoder.writeRows(rows.row(y), colour.stride(), 1);
+        encoder.writeRows(y, rows.row(y), colour.stride(), 1);
     encoder.finish();
     file.commit();
 }

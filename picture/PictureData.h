@@ -35,6 +35,11 @@ Surface decodeJpeg(const Picture::Data &jpeg);
 // exceeds picturePixelLimit(). Both are positive.
 void checkPictureSize(int64_t width, int64_t height);
 
+// Raises "メモリが不足しています" when a reader that passes a picture on as
+// rows would hold more bytes than the program may take for a whole picture
+// (picturePixelLimit() pixels of 16 bytes).
+void checkHeldBytes(uint64_t bytes);
+
 // Reads a whole regular file. Raises "ファイル %s は開けません" when it
 // cannot be opened or is no regular file, "ストリームからの読み込みエラー"
 // when reading fails.

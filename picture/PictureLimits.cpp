@@ -36,6 +36,13 @@ void checkPictureSize(int64_t width, int64_t height)
         raise(msg::OutOfMemory);
 }
 
+void checkHeldBytes(uint64_t bytes)
+{
+    const uint64_t limit = picturePixelLimit();
+    if (limit < UINT64_MAX / BytesPerPicturePixel && bytes > limit * BytesPerPicturePixel)
+        raise(msg::OutOfMemory);
+}
+
 void setJpegEightBitOutput(bool eightBits)
 {
     eightBitOutput.store(eightBits, std::memory_order_relaxed);

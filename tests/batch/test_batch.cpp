@@ -476,14 +476,14 @@ TEST(BatchJobs, ThePictureSizeEstimateIsTheReadersSize)
             }
             if (picture.kind() != PictureKind::Bitmap && picture.kind() != PictureKind::Jpeg)
                 continue;
-            EXPECT_EQ(batch::probePicturePixels(name),
+            EXPECT_EQ(batch::probePicture(name).pixels(),
                       uint64_t(picture.width()) * uint64_t(picture.height()))
                 << name;
             ++compared;
         }
     }
     EXPECT_GT(compared, 50);
-    EXPECT_EQ(batch::probePicturePixels("/nonexistent/picture.bmp"), 0u);
+    EXPECT_EQ(batch::probePicture("/nonexistent/picture.bmp").pixels(), 0u);
 }
 
 // Several jobs at once write the same files and report the same lines as

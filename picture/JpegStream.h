@@ -1,0 +1,37 @@
+#pragma once
+
+#include "picture/ByteSource.h"
+#include "picture/PictureStream.h"
+
+#include <memory>
+
+namespace masume {
+
+// What a picture is read for, which decides what must fit in memory before
+// the reader allocates for it.
+enum class PictureUse {
+    // The desktop program: the picture becomes its surfaces, so its pixels
+    // must stay within picturePixelLimit() (checkPictureSize).
+    Whole,
+    // Passed on as rows (masume-batch): only what the reader itself holds
+    // must fit (checkHeldBytes).
+    Rows,
+};
+
+struct JpegReading
+{
+    PictureUse use = PictureUse::Whole;
+    // Colour files quantised to 236 colours, for displays of 8 or fewer bits.
+    bool eightBitOutput = false;
+};
+
+// Reads a JPEG file's header from source and makes its rows ready: raises
+// "JPEG エラー #%d" for data the library rejects, "ストリームからの読み込みエラー"
+// when the source fails, "メモリが不足しています" when the picture (or, for
+// rows, what the decoder holds) does not fit. Decoded by libjpeg-turbo at
+// full scale with the float DCT, fancy upsampling and block smoothing;
+// greyscale files to three equal channels of all 256 levels, CMYK and YCCK
+// converted to RGB. The source must outlive the stream.
+std::unique_ptr<PictureStream> openJpegStream(ByteSource &source, const JpegReading &reading);
+
+} // namespace masume
