@@ -11,8 +11,9 @@ fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool"
 # manual pages and the bash completion of masume-batch.
 PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
-# make package: dpkg-shlibdeps (with file) finds the package's dependencies.
-[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file"
+# make package: dpkg-shlibdeps (with file) finds the package's dependencies;
+# lintian and hardening-check (devscripts) check the package built.
+[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file lintian devscripts"
 
 missing=""
 for p in $PACKAGES; do
