@@ -106,7 +106,7 @@ inline constexpr Text NeedsValue {"%s needs a value", "%s には値が必要で�
 inline constexpr Text GivenTwice {"%s given twice", "%s が 2 回指定されています"};
 inline constexpr Text UnknownKind {"unknown grid kind %s", "不明なグリッドの種類です: %s"};
 inline constexpr Text BadSize {"size must be WxH with two 32-bit integers: %s",
-                               "サイズは 32 ビット整数 2 つの WxH で指定してください: %s"};
+                               "サイズは 2 つの 32 ビット整数を WxH の形で指定してください: %s"};
 inline constexpr Text BadColour {"colour must be six hex digits RRGGBB: %s",
                                  "色は 16 進数 6 桁の RRGGBB で指定してください: %s"};
 inline constexpr Text BadJobs {"jobs must be a number from 1 to %d: %s",
