@@ -73,7 +73,7 @@ clean:
 # $(BUILD)/installed-files.txt (CMake's own install_manifest.txt is also
 # rewritten by `make package` and the install test), from which
 # `make uninstall` removes them. `make package` builds
-# $(BUILD)/masume_<version>_<arch>.deb.
+# $(BUILD)/masume_<version>_<arch>.deb and checks it (dist/check-package.sh).
 PREFIX ?=
 .PHONY: install uninstall package
 
@@ -89,3 +89,4 @@ uninstall:
 package: build
 	@MASUME_WITH_PACKAGE=1 ./tools/install-deps.sh
 	cd $(BUILD) && cpack -G DEB
+	./dist/check-package.sh $(BUILD)/masume_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD)/CMakeCache.txt)_$$(dpkg --print-architecture).deb

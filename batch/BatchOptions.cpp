@@ -23,43 +23,6 @@ std::optional<int32_t> number(const std::string &text)
 
 } // namespace
 
-const char *usageLine()
-{
-    return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid] "
-           "[--jobs N] (-o OUT | --out-dir DIR) INPUT...";
-}
-
-const char *usageHelp()
-{
-    return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid]\n"
-           "                    [--jobs N] (-o OUT | --out-dir DIR) INPUT...\n"
-           "\n"
-           "Lays masume's grid over BMP and JPEG pictures and writes them as masume saves\n"
-           "them: a name ending in .jpg or .jpeg (any case) gives a JPEG of quality 90,\n"
-           "a name without extension gets .bmp appended, any other name a 24-bit BMP.\n"
-           "Existing files are replaced as a whole.\n"
-           "\n"
-           "  --kind K         none, square, diamond, rows, columns, hex-rows, hex-columns,\n"
-           "                   or the kind code 0..7 (default none)\n"
-           "  --size WxH       cell width and height in pixels, 32-bit integers, decimal or\n"
-           "                   hex with $ or 0x (default 32x32)\n"
-           "  --color RRGGBB   grid colour, six hex digits, red first (default 000000)\n"
-           "  --without-grid   write the picture without the grid\n"
-           "  -j, --jobs N     process up to N files at the same time (default: the number\n"
-           "                   of cores this process may use); fewer run at once when\n"
-           "                   their pictures would not fit in memory together\n"
-           "  -o OUT           the output of a single input\n"
-           "  --out-dir DIR    write each input under its own name into DIR\n"
-           "  --help           this text\n"
-           "\n"
-           "Failures are reported as \"masume-batch: FILE: MESSAGE\", in the order of the\n"
-           "inputs whatever the number of jobs; the outputs do not depend on it either.\n"
-           "On a terminal a progress line counts the finished files.\n"
-           "\n"
-           "Exit status: 0 when every input was written, 1 when any failed, 2 for\n"
-           "unusable arguments.\n";
-}
-
 std::optional<int32_t> parseKind(const std::string &text)
 {
     for (const GridKindRow &kind : GridKindTable)
@@ -165,50 +128,49 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
         const bool takesValue = name == "--kind" || name == "--size" || name == "--color"
             || name == "-o" || name == "--out-dir" || jobs;
         if (!takesValue)
-            return UsageError {"unknown option " + a};
+            return UsageError {texts::UnknownOption, {a}};
         if (!inlineValue) {
             if (i + 1 >= args.size())
-                return UsageError {name + " needs a value"};
+                return UsageError {texts::NeedsValue, {name}};
             value = args[++i];
         }
         if (name == "--kind") {
             const auto k = parseKind(value);
             if (!k)
-                return UsageError {"unknown grid kind " + value};
+                return UsageError {texts::UnknownKind, {value}};
             o.kind = *k;
         } else if (name == "--size") {
             const auto s = parseSize(value);
             if (!s)
-                return UsageError {"size must be WxH with two 32-bit integers: " + value};
+                return UsageError {texts::BadSize, {value}};
             o.sizeH = s->first;
             o.sizeV = s->second;
         } else if (name == "--color") {
             const auto c = parseColour(value);
             if (!c)
-                return UsageError {"colour must be six hex digits RRGGBB: " + value};
+                return UsageError {texts::BadColour, {value}};
             o.colour = *c;
         } else if (jobs) {
             const auto j = parseJobs(value);
             if (!j)
-                return UsageError {"jobs must be a number from 1 to " + std::to_string(MaxJobs)
-                                   + ": " + value};
+                return UsageError {texts::BadJobs, {MaxJobs, value}};
             o.jobs = *j;
         } else if (name == "-o") {
             if (o.output)
-                return UsageError {"-o given twice"};
+                return UsageError {texts::GivenTwice, {name}};
             o.output = value;
         } else {
             if (o.outputDir)
-                return UsageError {"--out-dir given twice"};
+                return UsageError {texts::GivenTwice, {name}};
             o.outputDir = value;
         }
     }
     if (o.inputs.empty())
-        return UsageError {"no input files"};
+        return UsageError {texts::NoInputs};
     if (o.output.has_value() == o.outputDir.has_value())
-        return UsageError {"give either -o OUT or --out-dir DIR"};
+        return UsageError {texts::NoOutput};
     if (o.output && o.inputs.size() != 1)
-        return UsageError {"-o names the output of a single input; use --out-dir for several"};
+        return UsageError {texts::SeveralInputsForO};
     return o;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/BatchTexts.h"
 #include "raster/Colour.h"
 
 #include <cstdint>
@@ -27,11 +28,23 @@ struct BatchOptions
     bool help = false;
 };
 
-// The arguments that are unusable, with the reason in English for the usage
-// message.
-struct UsageError
+// The arguments that are unusable: the reason, in both languages, for the
+// usage message.
+class UsageError
 {
-    std::string reason;
+public:
+    UsageError(const Text &text, std::initializer_list<MessageArg> fields = {})
+        : m_english(formatMessage(text.english, fields))
+        , m_japanese(formatMessage(text.japanese, fields))
+    {
+    }
+    const std::string &reason(Language language) const
+    {
+        return language == Language::Japanese ? m_japanese : m_english;
+    }
+
+private:
+    std::string m_english, m_japanese;
 };
 
 // Parses the arguments after the program name. Returns the options, or the
@@ -53,9 +66,5 @@ inline constexpr int MaxJobs = 1024;
 
 // The cores this process may run on (its CPU affinity), at least 1.
 int defaultJobs();
-
-const char *usageLine();
-// The usage line and what each option means, for --help.
-const char *usageHelp();
 
 } // namespace masume::batch

@@ -99,9 +99,9 @@ int runBatch(const BatchOptions &options, BatchReport &report)
         if (writing.count(job.identity))
             return TaskPlan {TaskPlan::Start::Wait, 0};
         if (options.outputDir && (inputs.count(job.identity) || sameFile(input, job.output)))
-            job.failure = "output " + job.output + " is an input; name it with -o to replace it";
+            job.failure = say(report.language, texts::OutputIsInput, {job.output});
         else if (written.count(job.identity))
-            job.failure = "output " + job.output + " was already written in this run";
+            job.failure = say(report.language, texts::AlreadyWritten, {job.output});
         if (!job.failure.empty())
             return TaskPlan {TaskPlan::Start::Skip, 0};
         return TaskPlan {TaskPlan::Start::Run,
@@ -157,12 +157,13 @@ int batchMain(const std::vector<std::string> &args, std::ostream &out, BatchRepo
 {
     const auto parsed = parseArguments(args);
     if (const auto *usage = std::get_if<UsageError>(&parsed)) {
-        report.errors << "masume-batch: " << usage->reason << '\n' << usageLine() << '\n';
+        report.errors << "masume-batch: " << usage->reason(report.language) << '\n'
+                      << usageLine(report.language) << '\n';
         return ExitUsage;
     }
     const BatchOptions &options = std::get<BatchOptions>(parsed);
     if (options.help) {
-        out << usageHelp();
+        out << usageHelp(report.language);
         return ExitOk;
     }
     return runBatch(options, report);

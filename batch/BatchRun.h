@@ -20,6 +20,9 @@ struct BatchReport
     // input; either may be empty.
     std::function<void()> interrupt;
     std::function<void()> done;
+    // The language of masume-batch's own texts: the help, usage errors and
+    // the run's refusals.
+    Language language = Language::English;
 };
 
 // Exit statuses of masume-batch.

@@ -1,6 +1,7 @@
 #include "batch/BatchRun.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -15,6 +16,7 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     BatchReport report {std::cerr, {}, {}, {}};
+    report.language = chooseLanguage([](const char *name) { return std::getenv(name); });
     // A terminal gets a progress line, redrawn in place and wiped before an
     // error line and at the end; a pipe or a file gets the errors only.
     if (isatty(STDERR_FILENO)) {

@@ -7,12 +7,14 @@ set -eu
 PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
 libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
 fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool"
-# The install test validates the desktop entry, the AppStream metadata, the
-# manual pages and the bash completion of masume-batch.
-PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
+# The install tests validate the desktop entry, the AppStream metadata, the
+# manual pages (lexgrog of man-db reads the Japanese pages' NAME lines) and
+# the bash completion of masume-batch.
+PACKAGES="$PACKAGES desktop-file-utils appstream groff-base man-db bash-completion"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
-# make package: dpkg-shlibdeps (with file) finds the package's dependencies.
-[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file"
+# make package: dpkg-shlibdeps (with file) finds the package's dependencies;
+# lintian and hardening-check (devscripts) check the package built.
+[ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file lintian devscripts"
 
 missing=""
 for p in $PACKAGES; do

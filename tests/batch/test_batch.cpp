@@ -4,6 +4,7 @@
 #include "Canvas/WindowlessChain.h"
 #include "Grid/GridKinds.h"
 #include "batch/BatchOptions.h"
+#include "batch/BatchTexts.h"
 #include "batch/PictureSizeProbe.h"
 #include "common/Error.h"
 #include "common/Messages.h"
@@ -53,10 +54,36 @@ public:
     fs::path path;
 };
 
+// The environment of a run of masume-batch: this process's without the
+// variables that choose the language of its texts, so that they are
+// English, and with `locale` (such as "LANG=ja_JP.UTF-8") added.
+std::vector<std::string> batchEnvironment(const std::vector<std::string> &locale)
+{
+    std::vector<std::string> variables;
+    for (char **v = environ; *v; ++v) {
+        const std::string_view variable = *v;
+        const std::string_view name = variable.substr(0, variable.find('='));
+        if (name != "LC_ALL" && name != "LC_MESSAGES" && name != "LANG" && name != "LANGUAGE")
+            variables.emplace_back(variable);
+    }
+    variables.insert(variables.end(), locale.begin(), locale.end());
+    return variables;
+}
+
+std::vector<char *> pointersTo(std::vector<std::string> &strings)
+{
+    std::vector<char *> pointers;
+    for (std::string &s : strings)
+        pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // Runs masume-batch with args, standard output and error written to the
-// files or devices of those names, and returns its exit status.
+// files or devices of those names, and returns its exit status. Its texts
+// are English unless `locale` sets the language.
 int spawnBatch(const std::vector<std::string> &args, const std::string &outName,
-               const std::string &errName)
+               const std::string &errName, const std::vector<std::string> &locale = {})
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -65,13 +92,12 @@ int spawnBatch(const std::vector<std::string> &args, const std::string &outName,
     posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), flags, 0644);
     std::vector<std::string> all {MASUME_BATCH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> environment = batchEnvironment(locale);
     pid_t pid;
     int status = -1;
-    if (posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, pointersTo(all).data(),
+                    pointersTo(environment).data())
+        == 0) {
         int wstatus = 0;
         waitpid(pid, &wstatus, 0);
         status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
@@ -82,11 +108,11 @@ int spawnBatch(const std::vector<std::string> &args, const std::string &outName,
 
 // Runs masume-batch with standard output and error to files (so not a
 // terminal).
-Outcome runBatch(const std::vector<std::string> &args)
+Outcome runBatch(const std::vector<std::string> &args, const std::vector<std::string> &locale = {})
 {
     Folder io;
     Outcome run;
-    run.status = spawnBatch(args, io / "out", io / "err");
+    run.status = spawnBatch(args, io / "out", io / "err", locale);
     run.out = bytesOf(io / "out");
     run.err = bytesOf(io / "err");
     return run;
@@ -373,18 +399,62 @@ TEST(BatchArguments, UnusableArgumentsExitWithTheUsage)
         SCOPED_TRACE(shown);
         const Outcome run = runBatch(args);
         EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.err.find(batch::usageLine()), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(batch::usageLine(batch::Language::English)), std::string::npos)
+            << run.err;
         EXPECT_FALSE(fs::exists(out));
     }
     const Outcome help = runBatch({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, batch::usageHelp());
+    EXPECT_EQ(help.out, batch::usageHelp(batch::Language::English));
     EXPECT_EQ(help.err, "");
 }
 
+// masume-batch's own texts (its help, usage errors and refusals) follow the
+// locale's language; the readers' messages are the program's, Japanese in
+// either.
+TEST(BatchArguments, ItsOwnTextsInTheLanguageOfTheLocale)
+{
+    using batch::Language;
+    Folder folder;
+    const std::string input = writeRandomPicture(folder, "in.bmp");
+    const std::string missing = folder / "missing.bmp";
+    struct Case
+    {
+        std::vector<std::string> locale;
+        Language language;
+    };
+    const std::vector<Case> cases = {
+        {{}, Language::English},
+        {{"LANG=ja_JP.UTF-8"}, Language::Japanese},
+        {{"LANG=en_US.UTF-8", "LC_MESSAGES=ja_JP.UTF-8"}, Language::Japanese},
+        {{"LC_ALL=C", "LANG=ja_JP.UTF-8"}, Language::English},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.locale.empty() ? "no locale" : c.locale.back());
+        const Outcome help = runBatch({"--help"}, c.locale);
+        EXPECT_EQ(help.out, batch::usageHelp(c.language));
+
+        const Outcome usage = runBatch({"--bogus", "-o", folder / "out.bmp", input}, c.locale);
+        EXPECT_EQ(usage.status, 2);
+        EXPECT_EQ(usage.err,
+                  "masume-batch: "
+                      + batch::say(c.language, batch::texts::UnknownOption, {"--bogus"}) + "\n"
+                      + batch::usageLine(c.language) + "\n");
+
+        const Outcome refused = runBatch({"--out-dir", folder.path.string(), input}, c.locale);
+        EXPECT_EQ(refused.err,
+                  line(input, batch::say(c.language, batch::texts::OutputIsInput, {input})));
+
+        const Outcome unread = runBatch({"-o", folder / "out.bmp", missing}, c.locale);
+        EXPECT_EQ(unread.err, line(missing, formatMessage(msg::CannotOpen, {missing})));
+    }
+    EXPECT_TRUE(runBatch({"--help"}, {"LANG=ja_JP.UTF-8"}).out.starts_with("使い方: masume-batch"));
+}
+
 // Every kind of the kinds table is taken by its name, and the help names
-// them all, in the table's order, as --kind's values. (The bash completion
-// and the manual page are held to the help: tests/install.)
+// them all, in the table's order, as --kind's values, in both languages.
+// (The bash completion and the manual pages are held to the help:
+// tests/install.)
 TEST(BatchArguments, HelpNamesEveryKind)
 {
     std::string names;
@@ -392,17 +462,19 @@ TEST(BatchArguments, HelpNamesEveryKind)
         EXPECT_EQ(batch::parseKind(kind.batchName), kind.code) << kind.batchName;
         names += (names.empty() ? "" : ", ") + std::string(kind.batchName);
     }
-    const std::string help = batch::usageHelp();
-    const size_t from = help.find("\n  --kind K");
-    const size_t to = help.find("\n  --size WxH", from);
-    ASSERT_NE(to, std::string::npos);
-    std::string kindText;
-    for (char c : help.substr(from, to - from))
-        if (c != ' ' && c != '\n')
-            kindText += c;
-        else if (!kindText.empty() && kindText.back() != ' ')
-            kindText += ' ';
-    EXPECT_NE(kindText.find(names), std::string::npos) << kindText;
+    for (const auto language : {batch::Language::English, batch::Language::Japanese}) {
+        const std::string help = batch::usageHelp(language);
+        const size_t from = help.find("\n  --kind K");
+        const size_t to = help.find("\n  --size WxH", from);
+        ASSERT_NE(to, std::string::npos);
+        std::string kindText;
+        for (char c : help.substr(from, to - from))
+            if (c != ' ' && c != '\n')
+                kindText += c;
+            else if (!kindText.empty() && kindText.back() != ' ')
+                kindText += ' ';
+        EXPECT_NE(kindText.find(names), std::string::npos) << kindText;
+    }
 }
 
 TEST(BatchArguments, OptionValues)

@@ -69,7 +69,7 @@ expect 'masume-batch -- -' -x.jpg
 # The options offered are exactly those of the usage text; every kind
 # offered is taken.
 offered=$(candidates 'masume-batch -' | grep -v '^--$')
-taken=$("$batch" --help | grep -oE -- ' -(-[a-z-]+|[a-z])\b' | sed 's/^ //' | LC_ALL=C sort -u)
+taken=$(LC_ALL=C "$batch" --help | grep -oE -- ' -(-[a-z-]+|[a-z])\b' | sed 's/^ //' | LC_ALL=C sort -u)
 if [[ $offered != "$taken" ]]; then
     echo "FAIL: options offered [${offered//$'\n'/ }], taken [${taken//$'\n'/ }]" >&2
     failures=$((failures + 1))
@@ -84,7 +84,7 @@ done
 # The kinds offered, those the help names for --kind and those the manual
 # page names for it are the same.
 offeredKinds=$(candidates 'masume-batch --kind ' | tr '\n' ' ')
-helpKinds=$("$batch" --help | tr '\n' ' ' | sed 's/.*--kind K *//; s/, *or the kind code.*//; s/,//g' |
+helpKinds=$(LC_ALL=C "$batch" --help | tr '\n' ' ' | sed 's/.*--kind K *//; s/, *or the kind code.*//; s/,//g' |
     tr -s ' ' '\n' | LC_ALL=C sort | tr '\n' ' ')
 manualKinds=$(awk '/^\.BI \\-\\-kind/ { on = 1; next }
     on && /kind code/ { exit }

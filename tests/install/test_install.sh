@@ -2,12 +2,14 @@
 # Installs the build as `make install DESTDIR=...` does, into a fresh folder
 # with the default prefix, and checks what lands where: exactly the expected
 # files, programs that run from there, icons of the sizes their folders
-# name, and a desktop entry, AppStream metadata, manual pages and changelog
-# that pass their validators and agree on the application id and version.
+# name, and a desktop entry, AppStream metadata, manual pages (English and
+# Japanese) and changelog that pass their validators and agree on the
+# application id and version, the licence in the copyright file, and no
+# address the project does not have.
 #
-# Usage: test_install.sh BUILD_DIR APP_ID VERSION
+# Usage: test_install.sh BUILD_DIR APP_ID VERSION LICENSE
 set -eu
-build=$1 id=$2 version=$3
+build=$1 id=$2 version=$3 license=$4
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,6 +36,8 @@ sizes="16 24 32 48 64 128 256"
     echo share/doc/masume/copyright
     for s in $sizes; do echo share/icons/hicolor/${s}x$s/apps/$id.png; done
     echo share/icons/hicolor/scalable/apps/$id.svg
+    echo share/man/ja/man1/masume-batch.1.gz
+    echo share/man/ja/man1/masume.1.gz
     echo share/man/man1/masume-batch.1.gz
     echo share/man/man1/masume.1.gz
     echo share/metainfo/$id.metainfo.xml
@@ -44,8 +48,10 @@ diff -u "$work/expected" "$work/found" || fail "installed files differ from the 
 for program in masume masume-batch; do
     [ -x "$prefix/bin/$program" ] || fail "$program is not executable"
 done
-"$prefix/bin/masume-batch" --help | grep -q '^usage: masume-batch' \
+LC_ALL=C "$prefix/bin/masume-batch" --help | grep -q '^usage: masume-batch' \
     || fail "the installed masume-batch does not run"
+LC_ALL=ja_JP.UTF-8 "$prefix/bin/masume-batch" --help | grep -q '^使い方: masume-batch' \
+    || fail "the installed masume-batch does not speak Japanese under a Japanese locale"
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 for s in $sizes; do
@@ -80,20 +86,45 @@ case $first in
 *) fail "the changelog begins with '$first', not version $version" ;;
 esac
 
-# The manual pages format without a warning, as man and lintian format them.
-for page in masume.1 masume-batch.1; do
-    out=$(gzip -dc "$prefix/share/man/man1/$page.gz" | groff -k -man -Tutf8 -ww -z 2>&1) \
+# The manual pages format without a warning, as man and lintian format them;
+# the Japanese ones name themselves in their NAME section, as man -k reads
+# it.
+for page in man1/masume.1 man1/masume-batch.1 ja/man1/masume.1 ja/man1/masume-batch.1; do
+    out=$(gzip -dc "$prefix/share/man/$page.gz" | groff -k -man -Tutf8 -ww -z 2>&1) \
         || fail "groff failed on $page"
     [ -z "$out" ] || fail "$page: $out"
 done
+for page in masume masume-batch; do
+    gzip -dc "$prefix/share/man/ja/man1/$page.1.gz" >"$work/page"
+    lexgrog "$work/page" | grep -q ": \"$page - " || fail "ja/man1/$page.1 has no NAME line"
+done
 # Every option of masume-batch is described in its manual page (where a
-# "-" is written "\-").
+# "-" is written "\-"); the Japanese page is held to it by
+# test_manual_pages.
 gzip -dc "$prefix/share/man/man1/masume-batch.1.gz" >"$work/page"
-for option in $("$prefix/bin/masume-batch" --help | grep -oE -- ' -(-[a-z-]+|[a-z])\b' | sort -u); do
+for option in $(LC_ALL=C "$prefix/bin/masume-batch" --help | grep -oE -- ' -(-[a-z-]+|[a-z])\b' | sort -u); do
     grep -qF -- "$(printf '%s' "$option" | sed 's/-/\\-/g')" "$work/page" \
         || fail "masume-batch.1 does not describe $option"
 done
 rm "$work/page"
+
+# The copyright file is machine-readable, puts every file under the Expat
+# (MIT) licence and carries its whole text, that of LICENSE.
+copyright=$prefix/share/doc/masume/copyright
+head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    || fail "the copyright file is not in the machine-readable format"
+grep -A2 -x 'Files: \*' "$copyright" | grep -qx 'License: Expat' \
+    || fail "the copyright file does not put every file under the Expat licence"
+# The stand-alone licence paragraph: "License: Expat" after a blank line.
+awk 'on { print } previous == "" && /^License: Expat$/ { on = 1 } { previous = $0 }' "$copyright" |
+    sed 's/^ //; s/^\.$//' >"$work/text"
+sed -n '/^Permission is hereby granted/,$p' "$license" | cmp -s - "$work/text" \
+    || fail "the copyright file's licence text is not that of LICENSE"
+
+# No address the project does not have, in any file installed.
+if grep -ril 'masume[.]org' "$dest" >"$work/named"; then
+    fail "files name the address the project does not have: $(cat "$work/named")"
+fi
 
 [ $failures -eq 0 ] || exit 1
 echo "installed and validated: $(wc -l <"$work/found") files"
