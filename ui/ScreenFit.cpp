@@ -33,6 +33,21 @@ bool resizable(const QWidget &window)
     return window.minimumSize() != window.maximumSize();
 }
 
+// Qt rounds a window's place and size to device pixels each on its own, so
+// that on a fractional scale a frame that ends at the area's edge in
+// logical pixels may end a device pixel beyond it: such a frame moves back
+// a logical pixel.
+QRect withinDevicePixels(QRect frame, const QRect &area, qreal ratio)
+{
+    const auto end
+        = [ratio](int start, int length) { return qRound(start * ratio) + qRound(length * ratio); };
+    while (frame.x() > area.x() && end(frame.x(), frame.width()) > end(area.x(), area.width()))
+        frame.moveLeft(frame.x() - 1);
+    while (frame.y() > area.y() && end(frame.y(), frame.height()) > end(area.y(), area.height()))
+        frame.moveTop(frame.y() - 1);
+    return frame;
+}
+
 void fit(QWidget &window)
 {
     const QRect frame = window.frameGeometry();
@@ -41,7 +56,9 @@ void fit(QWidget &window)
         screen = window.screen();
     if (!screen)
         return;
-    const QRect fitted = fittedFrame(frame, screen->availableGeometry(), resizable(window));
+    const QRect area = screen->availableGeometry();
+    const QRect fitted = withinDevicePixels(fittedFrame(frame, area, resizable(window)), area,
+                                            screen->devicePixelRatio());
     if (fitted.size() != frame.size())
         window.resize(window.size() + fitted.size() - frame.size());
     if (fitted.topLeft() != frame.topLeft() && !placesItsOwnWindows())
