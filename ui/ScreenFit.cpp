@@ -23,9 +23,12 @@ std::pair<int, int> fittedSpan(int start, int length, int areaStart, int areaLen
     return {start, length};
 }
 
+// Wayland gives a program no positions; Qt's offscreen platform (tests) has
+// no screen that anyone sees.
 bool placesItsOwnWindows()
 {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    const QString platform = QGuiApplication::platformName();
+    return platform.startsWith(QLatin1String("wayland")) || platform == QLatin1String("offscreen");
 }
 
 bool resizable(const QWidget &window)
@@ -59,7 +62,8 @@ void fit(QWidget &window)
     const QRect area = screen->availableGeometry();
     const QRect fitted = withinDevicePixels(fittedFrame(frame, area, resizable(window)), area,
                                             screen->devicePixelRatio());
-    if (fitted.size() != frame.size())
+    if (fitted.size() != frame.size()
+        && QGuiApplication::platformName() != QLatin1String("offscreen"))
         window.resize(window.size() + fitted.size() - frame.size());
     if (fitted.topLeft() != frame.topLeft() && !placesItsOwnWindows())
         window.move(fitted.topLeft());

@@ -19,7 +19,8 @@ QRect fittedFrame(const QRect &frame, const QRect &area, bool resizable);
 // and once more when it is first exposed, when the window manager's frame
 // is known. Positions and sizes the user chooses later are left alone.
 // Where the window system places windows itself (Wayland) only the size is
-// fitted.
+// fitted; on Qt's offscreen platform (tests), which has no screen anyone
+// sees, nothing.
 void keepOnScreen(QWidget &window);
 
 } // namespace masume::ui

@@ -44,6 +44,16 @@ void makeToolWindow(QWidget &tool, QWidget &owner)
     owner.winId();
     tool.winId();
     tool.windowHandle()->setTransientParent(owner.windowHandle());
+    if (onWayland()) {
+        // A compositor holds a maximised or full-screen surface to the size
+        // it gave (weston ends the connection otherwise), and Qt acknowledges
+        // that size before the program hears of the state. So the surface
+        // may take any size the compositor gives, for the moment until
+        // keepNormalState has undone the state; the widget keeps its fixed
+        // size, to which the surface comes back.
+        tool.windowHandle()->setMinimumSize(QSize(0, 0));
+        tool.windowHandle()->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    }
     markAsToolBar(tool);
     keepNormalState(*tool.windowHandle());
 }
