@@ -7,12 +7,13 @@
 #include "picture/PictureFile.h"
 #include "ui/FocusAfterModal.h"
 #include "ui/ReleaseAfterModal.h"
+#include "ui/ScreenFit.h"
+#include "ui/ToolWindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QWindow>
 
 TF_Canvas *F_Canvas = nullptr;
 TF_Grid *F_Grid = nullptr;
@@ -56,27 +57,23 @@ void createWindows()
     F_Canvas = new TF_Canvas;
     F_Grid = new TF_Grid;
     connectWindows(*F_Canvas, *F_Grid);
-    F_Grid->show();
+    // The grid window is the main window's tool window: above it wherever
+    // the two overlap, under any window manager and on Wayland.
+    masume::ui::makeToolWindow(*F_Grid, *F_Canvas);
+    masume::ui::keepOnScreen(*F_Canvas);
+    masume::ui::keepOnScreen(*F_Grid);
+    // The main window first, as the grid window's parent must be on screen
+    // before it; the grid window is shown without taking the keyboard, which
+    // the main window has from the start so that its shortcuts work at once
+    // (without a window manager no window would be active until a click).
+    // No raising of either afterwards: a window manager that sees a window
+    // raise itself while another has the keyboard may flag it as demanding
+    // attention.
     F_Canvas->show();
-    // The main window takes the keyboard as it appears, as a window manager
-    // would give it (without one, no window of the program would be active
-    // and no shortcut would work until a click). The small grid window
-    // stays above it where the two overlap, so that none of its controls
-    // starts out hidden under the main window; a window manager raises the
-    // main window when it activates it, once it is mapped, so the grid
-    // window goes up again after that first activation.
+    F_Grid->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    F_Grid->show();
+    F_Grid->setAttribute(Qt::WA_ShowWithoutActivating, false);
     F_Canvas->activateWindow();
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) // no stacking there
-        return;
-    F_Grid->raise();
-    auto *firstActivation = new QObject(F_Grid);
-    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, firstActivation,
-                     [firstActivation](QWindow *focus) {
-                         if (!focus || focus != F_Canvas->windowHandle())
-                             return;
-                         F_Grid->raise();
-                         firstActivation->deleteLater();
-                     });
 }
 
 void destroyWindows()

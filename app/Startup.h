@@ -16,9 +16,10 @@ extern TF_Grid *F_Grid;
 // around modal windows (ui/ReleaseAfterModal.h, ui/FocusAfterModal.h),
 // fixes the JPEG output setting from the display depth, creates the main
 // window F_Canvas (which thereby becomes the main window), then the grid
-// window F_Grid, connects the two, shows the grid window at once and then
-// the main window, which takes the keyboard; the grid window stays above it
-// where they overlap. The caller runs the event loop, which ends when the
+// window F_Grid, connects the two, makes the grid window the main window's
+// tool window (above it where they overlap), fits both onto the screen's
+// available area and shows them: the main window, which takes the keyboard,
+// then the grid window. The caller runs the event loop, which ends when the
 // main window closes.
 void createWindows();
 

@@ -1,4 +1,5 @@
 #include "app/DesktopIdentity.h"
+#include "app/PlatformChoice.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // either.
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
+    masume::ui::choosePlatform();
     QApplication app(qtArgc, qtArgv);
     masume::ui::setDesktopIdentity();
     createWindows();

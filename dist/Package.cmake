@@ -18,6 +18,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MASUME_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
+# The program runs on the X server (XWayland on a Wayland session) by
+# default; Qt's Wayland plugin is needed only for native Wayland, chosen
+# with QT_QPA_PLATFORM=wayland or where there is no X server.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The extended description below the summary; CPack indents it for the
 # control file. Lines of at most 80 columns.

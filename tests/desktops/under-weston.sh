@@ -1,0 +1,42 @@
+#!/bin/sh
+# under-weston.sh COMMAND...: runs COMMAND as a client of weston's headless
+# backend (1280 x 900, drawn by its pixman renderer, with its debug protocol
+# so that tests can read the scene graph), with QT_QPA_PLATFORM=wayland, a
+# runtime folder of its own and the socket in WAYLAND_DISPLAY; ends weston
+# afterwards. Exits 77 (a skip for CTest) where weston or Qt's Wayland
+# platform plugin is missing or weston does not come up.
+set -u
+plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
+if ! command -v weston >/dev/null 2>&1 || ! command -v weston-debug >/dev/null 2>&1; then
+    echo "SKIP: weston is not installed (tools/install-deps.sh installs it)"
+    exit 77
+fi
+if [ ! -e "$plugins/platforms/libqwayland-generic.so" ]; then
+    echo "SKIP: Qt's Wayland platform plugin (qt6-wayland) is not installed"
+    exit 77
+fi
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
+socket=masume-test
+weston --backend=headless-backend.so --use-pixman --width=1280 --height=900 \
+    --socket=$socket --idle-time=0 --no-config --debug --log="$runtime/weston.log" &
+compositor=$!
+i=0
+until [ -S "$runtime/$socket" ]; do
+    i=$((i + 1))
+    if [ $i -gt 100 ] || ! kill -0 $compositor 2>/dev/null; then
+        echo "SKIP: weston did not start"
+        cat "$runtime/weston.log" 2>/dev/null
+        kill $compositor 2>/dev/null
+        rm -rf "$runtime"
+        exit 77
+    fi
+    sleep 0.1
+done
+WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland "$@"
+status=$?
+kill $compositor 2>/dev/null
+wait $compositor 2>/dev/null
+rm -rf "$runtime"
+exit $status
