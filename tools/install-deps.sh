@@ -5,8 +5,10 @@
 set -eu
 
 PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
-libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
+libjpeg62-turbo-dev libjpeg-turbo-progs libspng-dev libgtest-dev libbenchmark-dev \
 fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool"
+# The PNG tests make their files with pypng (python3-png) at test time.
+PACKAGES="$PACKAGES python3-png"
 # The install test validates the desktop entry, the AppStream metadata, the
 # manual pages and the bash completion of masume-batch.
 PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
