@@ -17,6 +17,7 @@ inline constexpr const char *ReadError = "ストリームからの読み込み�
 inline constexpr const char *IconInvalid = "アイコンイメージが不正です";
 inline constexpr const char *MetafileInvalid = "メタファイルが不正です";
 inline constexpr const char *JpegError = "JPEG エラー #%d";
+inline constexpr const char *PngError = "PNG エラー #%d";
 inline constexpr const char *CannotAssign = "%s を %s に代入することはできません";
 inline constexpr const char *CannotCreate = "ファイル %s を作成できません";
 inline constexpr const char *WriteError = "ストリームへの書き込みエラー";

@@ -70,11 +70,13 @@ Picture readPictureBytes(PictureKind kind, std::vector<uint8_t> bytes);
 // and metafiles raise "%s を %s に代入することはできません".
 Surface makeSurface(const Picture &picture);
 
-// Writers. Both replace an existing file atomically: the old file stays as
+// Writers. Each replaces an existing file atomically: the old file stays as
 // it was when anything fails. An empty surface gives a file of 0 bytes.
 // Raise "ファイル %s を作成できません" or "ストリームへの書き込みエラー".
+// The PNG file is 8-bit RGB (picture/PngWriter.h).
 void writeBmpFile(const Surface &surface, const std::string &fileName);
 void writeJpegFile(const Surface &surface, const std::string &fileName);
+void writePngFile(const Surface &surface, const std::string &fileName);
 
 // The largest picture, in pixels, that reading accepts; a larger one raises
 // "メモリが不足しています" before any of its pixels are stored, and nothing

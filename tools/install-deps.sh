@@ -5,11 +5,13 @@
 set -eu
 
 PACKAGES="g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libqt6test6 \
-libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libbenchmark-dev \
+libjpeg62-turbo-dev libjpeg-turbo-progs libspng-dev libgtest-dev libbenchmark-dev \
 fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool libxcb1-dev"
 # The desktop tiers of the window tests: window managers on the X server,
 # and a Wayland compositor with Qt's Wayland platform plugin.
 PACKAGES="$PACKAGES openbox icewm x11-utils weston qt6-wayland"
+# The PNG tests make their files with pypng (python3-png) at test time.
+PACKAGES="$PACKAGES python3-png"
 # The install tests validate the desktop entry, the AppStream metadata, the
 # manual pages (lexgrog of man-db reads the Japanese pages' NAME lines) and
 # the bash completion of masume-batch.

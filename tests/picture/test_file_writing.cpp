@@ -1,6 +1,7 @@
 // Saving replaces a file as a whole or not at all.
 
 #include "PictureTestSupport.h"
+#include "PngTestSupport.h"
 #include "common/Messages.h"
 #include "picture/AtomicFile.h"
 #include "picture/PictureFile.h"
@@ -24,9 +25,18 @@ using namespace masume::test;
 namespace {
 
 using Writer = void (*)(const Surface &, const std::string &);
-const std::pair<const char *, Writer> Writers[] = {{"bmp", writeBmpFile}, {"jpg", writeJpegFile}};
+const std::pair<const char *, Writer> Writers[]
+    = {{"bmp", writeBmpFile}, {"jpg", writeJpegFile}, {"png", writePngFile}};
 
 const std::vector<uint8_t> OldContent = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+
+// The width of a written file, read back by the reader of its kind.
+int writtenWidth(const std::string &name)
+{
+    if (extensionOf(name) == "png")
+        return decodePng(fileBytes(name)).width();
+    return makeSurface(readPicture(name)).width();
+}
 
 mode_t modeOf(const std::string &name)
 {
@@ -45,11 +55,11 @@ TEST(FileWriting, ReplacesTheOldFileAndLeavesNothingElse)
         writeBytes(name, OldContent);
         ASSERT_EQ(::chmod(name.c_str(), 0604), 0);
         write(photoLike(40, 30, 1), name);
-        EXPECT_EQ(makeSurface(readPicture(name)).width(), 40);
+        EXPECT_EQ(writtenWidth(name), 40);
         // The permission bits of the old file stay.
         EXPECT_EQ(modeOf(name), 0604u);
     }
-    EXPECT_EQ(dir.names(), (std::vector<std::string> {"p.bmp", "p.jpg"}));
+    EXPECT_EQ(dir.names(), (std::vector<std::string> {"p.bmp", "p.jpg", "p.png"}));
 
     // A new file gets the usual bits: 0666 less the umask.
     const mode_t mask = ::umask(022);
@@ -351,7 +361,7 @@ TEST(FileWriting, ProtectedFoldersAndFilesStayAsTheyWere)
         for (const auto &e : fs::directory_iterator(folder))
             names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, (std::vector<std::string> {"old.bmp", "old.jpg"})) << folder;
+        EXPECT_EQ(names, (std::vector<std::string> {"old.bmp", "old.jpg", "old.png"})) << folder;
         for (const auto &[ext, write] : Writers)
             EXPECT_EQ(fileBytes(folder + "/old." + ext), OldContent) << folder << " " << ext;
     }
@@ -383,7 +393,7 @@ TEST(FileWriting, AShortWriteLeavesTheOldFile)
     }
 }
 
-// Both writers read a surface by rows: the composite with grid, a record of
+// The writers read a surface by rows: the composite with grid, a record of
 // blits never stored whole, is written to the same bytes as its stored
 // copy (odd width: row padding), and writing does not make it stored. (How
 // many picture-sized blocks saving takes: tests/faults.)
@@ -412,8 +422,8 @@ TEST(FileWriting, ACompositeIsWrittenByRowsAsItsStoredCopy)
     Surface stored = composite;
     (void)stored.constScanLine(0);
 
-    for (const auto &[ext, write] : {std::pair<std::string, Writer> {".bmp", writeBmpFile},
-                                     std::pair<std::string, Writer> {".jpg", writeJpegFile}}) {
+    for (const auto &[name, write] : Writers) {
+        const std::string ext = std::string(".") + name;
         write(composite, dir.file("composite" + ext));
         write(stored, dir.file("stored" + ext));
         EXPECT_EQ(fileBytes(dir.file("composite" + ext)), fileBytes(dir.file("stored" + ext)))

@@ -7,15 +7,20 @@
 // data/ as fuzz-<target>-* (fuzz/run-all.sh replays them through the
 // targets themselves), and a corpus made here the same way on every run:
 // each test file of a kind (the shared BMP suite and JPEG files, the
-// icon and metafiles of data/) changed in a few hundred ways, flipped
-// bytes, extreme header fields, cut ends, repeated and missing pieces.
+// icon and metafiles of data/, the PNG files of make-png-cases.py) changed
+// in a few hundred ways, flipped bytes, extreme header fields, cut ends,
+// repeated and missing pieces. PNG files are read as they are and with the
+// CRCs of their chunks made right again, as the PNG fuzz target does, so
+// that the changes reach past the CRC checks.
 
 #include "PictureTestSupport.h"
+#include "PngTestSupport.h"
 #include "picture/PictureFile.h"
 #include "picture/ReaderMessages.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace masume;
@@ -105,6 +110,21 @@ std::string check(PictureKind kind, const std::vector<uint8_t> &file)
     return "";
 }
 
+// The PNG fuzz target's check on a file as it is and with right CRCs: every
+// row read, or one of the readers' messages.
+std::string checkPng(const std::vector<uint8_t> &file)
+{
+    for (const std::vector<uint8_t> &f : {file, pngFile(pngChunks(file))}) {
+        try {
+            decodePng(f, 7);
+        } catch (const Error &e) {
+            if (!isReaderMessage(e.what()))
+                return std::string("message ") + e.what();
+        }
+    }
+    return "";
+}
+
 // The files with an extension under a folder, sorted.
 std::vector<std::string> filesIn(const std::string &folder, const std::string &extension)
 {
@@ -128,11 +148,16 @@ struct FuzzLimit
 
 TEST(FuzzFindings, KeptFindingsGiveASurfaceOrAReaderMessage)
 {
-    const std::map<std::string, PictureKind> targets = {
-        {"bmp", PictureKind::Bitmap},
-        {"jpeg", PictureKind::Jpeg},
-        {"icon", PictureKind::Icon},
-        {"metafile", PictureKind::Metafile},
+    using Check = std::function<std::string(const std::vector<uint8_t> &)>;
+    const auto reader = [](PictureKind kind) -> Check {
+        return [kind](const std::vector<uint8_t> &file) { return check(kind, file); };
+    };
+    const std::map<std::string, Check> targets = {
+        {"bmp", reader(PictureKind::Bitmap)},
+        {"jpeg", reader(PictureKind::Jpeg)},
+        {"icon", reader(PictureKind::Icon)},
+        {"metafile", reader(PictureKind::Metafile)},
+        {"png", checkPng},
     };
     FuzzLimit limit;
     for (const auto &entry : fs::directory_iterator(MASUME_PICTURE_DATA)) {
@@ -140,9 +165,9 @@ TEST(FuzzFindings, KeptFindingsGiveASurfaceOrAReaderMessage)
         if (name.rfind("fuzz-", 0) != 0)
             continue;
         const std::string target = name.substr(5, name.find('-', 5) - 5);
-        const auto kind = targets.find(target);
-        ASSERT_NE(kind, targets.end()) << name << ": no target " << target;
-        EXPECT_EQ(check(kind->second, fileBytes(entry.path().string())), "") << name;
+        const auto found = targets.find(target);
+        ASSERT_NE(found, targets.end()) << name << ": no target " << target;
+        EXPECT_EQ(found->second(fileBytes(entry.path().string())), "") << name;
     }
 }
 
@@ -174,4 +199,21 @@ TEST(FuzzFindings, AMadeCorpusGivesASurfaceOrAReaderMessage)
         }
         EXPECT_GE(replayed, 300u);
     }
+}
+
+TEST(FuzzFindings, AMadeCorpusOfPngFilesGivesRowsOrAReaderMessage)
+{
+    TempDir made;
+    ASSERT_TRUE(makePngCases(made.path().string()));
+    const std::vector<std::string> seeds = filesIn(made.path().string(), ".png");
+    ASSERT_FALSE(seeds.empty());
+    FuzzLimit limit;
+    size_t replayed = 0;
+    for (const std::string &seed : seeds) {
+        const std::vector<uint8_t> file = fileBytes(seed);
+        for (uint32_t n = 1; n <= 24; ++n, ++replayed)
+            EXPECT_EQ(checkPng(mutated(file, n)), "")
+                << fs::path(seed).filename().string() << ", variant " << n;
+    }
+    EXPECT_GE(replayed, 3000u);
 }
