@@ -3,6 +3,7 @@
 #include "Grid/GridKinds.h"
 #include "common/Error.h"
 #include "common/NumberConversion.h"
+#include "picture/PictureFile.h"
 
 #include <algorithm>
 #include <array>
@@ -94,6 +95,81 @@ int defaultJobs()
     return std::max(CPU_COUNT(&set), 1);
 }
 
+std::optional<OutputFormat> parseFormat(const std::string &text)
+{
+    if (text == "bmp")
+        return OutputFormat::Bmp;
+    if (text == "jpeg" || text == "jpg")
+        return OutputFormat::Jpeg;
+    if (text == "png")
+        return OutputFormat::Png;
+    return std::nullopt;
+}
+
+std::optional<int> parseQuality(const std::string &text)
+{
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 100)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> parseSampling(const std::string &text)
+{
+    if (text == "4:2:0")
+        return false;
+    if (text == "4:4:4")
+        return true;
+    return std::nullopt;
+}
+
+namespace {
+
+bool endsInPng(const std::string &name)
+{
+    std::string extension = dottedExtensionOf(name);
+    for (char &c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return extension == ".png";
+}
+
+// The combinations of options that cannot be used, after all were read.
+std::optional<UsageError> combinationError(const BatchOptions &o)
+{
+    if (o.inputs.empty())
+        return UsageError {texts::NoInputs};
+    if (o.output.has_value() == o.outputDir.has_value())
+        return UsageError {texts::NoOutput};
+    if (o.output && o.inputs.size() != 1)
+        return UsageError {texts::SeveralInputsForO};
+    if (std::count(o.inputs.begin(), o.inputs.end(), StandardStream) > 1)
+        return UsageError {texts::StdinTwice};
+    if (o.outputDir && std::count(o.inputs.begin(), o.inputs.end(), StandardStream) > 0)
+        return UsageError {texts::StdinWithOutDir};
+    const bool toStdout = o.output == StandardStream;
+    if (toStdout && !o.format)
+        return UsageError {texts::StdoutNeedsFormat};
+    if (o.output && !toStdout && o.format)
+        return UsageError {texts::FormatWithName};
+    if (o.gridOnly && !o.withGrid)
+        return UsageError {texts::GridOnlyWithoutGrid};
+    const bool pngOut
+        = o.format ? *o.format == OutputFormat::Png : o.output && endsInPng(*o.output);
+    if (o.gridOnly && !pngOut)
+        return UsageError {texts::GridOnlyNeedsPng};
+    return std::nullopt;
+}
+
+} // namespace
+
 std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::string> &args)
 {
     BatchOptions o;
@@ -116,6 +192,10 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             o.withGrid = false;
             continue;
         }
+        if (a == "--grid-only") {
+            o.gridOnly = true;
+            continue;
+        }
         // Options with a value, as "--name VALUE" or "--name=VALUE".
         std::string name = a, value;
         const size_t eq = a.find('=');
@@ -126,7 +206,8 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
         }
         const bool jobs = name == "--jobs" || name == "-j";
         const bool takesValue = name == "--kind" || name == "--size" || name == "--color"
-            || name == "-o" || name == "--out-dir" || jobs;
+            || name == "-o" || name == "--out-dir" || name == "--format" || name == "--quality"
+            || name == "--sampling" || jobs;
         if (!takesValue)
             return UsageError {texts::UnknownOption, {a}};
         if (!inlineValue) {
@@ -150,6 +231,21 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             if (!c)
                 return UsageError {texts::BadColour, {value}};
             o.colour = *c;
+        } else if (name == "--format") {
+            const auto f = parseFormat(value);
+            if (!f)
+                return UsageError {texts::UnknownFormat, {value}};
+            o.format = *f;
+        } else if (name == "--quality") {
+            const auto q = parseQuality(value);
+            if (!q)
+                return UsageError {texts::BadQuality, {value}};
+            o.jpeg.quality = *q;
+        } else if (name == "--sampling") {
+            const auto full = parseSampling(value);
+            if (!full)
+                return UsageError {texts::BadSampling, {value}};
+            o.jpeg.fullChroma = *full;
         } else if (jobs) {
             const auto j = parseJobs(value);
             if (!j)
@@ -165,12 +261,8 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             o.outputDir = value;
         }
     }
-    if (o.inputs.empty())
-        return UsageError {texts::NoInputs};
-    if (o.output.has_value() == o.outputDir.has_value())
-        return UsageError {texts::NoOutput};
-    if (o.output && o.inputs.size() != 1)
-        return UsageError {texts::SeveralInputsForO};
+    if (auto error = combinationError(o))
+        return *error;
     return o;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchTexts.h"
+#include "picture/JpegEncoder.h"
 #include "raster/Colour.h"
 
 #include <cstdint>
@@ -11,6 +12,13 @@
 
 namespace masume::batch {
 
+// The formats masume-batch writes.
+enum class OutputFormat { Bmp, Jpeg, Png };
+
+// The name that stands for standard input (as an input) and standard
+// output (as -o's value).
+inline constexpr const char *StandardStream = "-";
+
 // What masume-batch was asked to do.
 struct BatchOptions
 {
@@ -19,13 +27,21 @@ struct BatchOptions
     int32_t sizeV = 32;
     Colour colour = Black;
     bool withGrid = true;
-    std::optional<std::string> output; // -o, for a single input
+    // The grid alone, as an RGBA PNG (--grid-only).
+    bool gridOnly = false;
+    std::optional<std::string> output; // -o, for a single input; "-": standard output
     std::optional<std::string> outputDir; // --out-dir
-    std::vector<std::string> inputs;
+    // --format: the format of standard output, and of each output under
+    // --out-dir (which then takes the format's extension).
+    std::optional<OutputFormat> format;
+    JpegSettings jpeg; // --quality, --sampling
+    std::vector<std::string> inputs; // "-": standard input
     // Files processed at the same time; 0: as many as the cores the process
     // may run on (defaultJobs).
     int jobs = 0;
     bool help = false;
+    // The language of the run's own messages (not an option: the locale).
+    Language language = Language::English;
 };
 
 // The arguments that are unusable: the reason, in both languages, for the
@@ -60,6 +76,12 @@ std::optional<int32_t> parseKind(const std::string &text);
 std::optional<std::pair<int32_t, int32_t>> parseSize(const std::string &text);
 // "--color RRGGBB": six hex digits, red first.
 std::optional<Colour> parseColour(const std::string &text);
+// "--format": bmp, jpeg or png.
+std::optional<OutputFormat> parseFormat(const std::string &text);
+// "--quality N": a decimal number from 1 to 100.
+std::optional<int> parseQuality(const std::string &text);
+// "--sampling": 4:2:0 (false) or 4:4:4 (true, full chroma).
+std::optional<bool> parseSampling(const std::string &text);
 // "--jobs N": a decimal number from 1 to MaxJobs.
 std::optional<int> parseJobs(const std::string &text);
 inline constexpr int MaxJobs = 1024;

@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 
+#include "batch/OutputRules.h"
 #include "batch/ParallelRun.h"
 #include "batch/PictureSizeProbe.h"
 #include "batch/StreamedPicture.h"
@@ -41,7 +42,13 @@ std::string outputNameFor(const BatchOptions &options, const std::string &input)
 {
     if (options.output)
         return *options.output;
-    return (fs::path(*options.outputDir) / fs::path(input).filename()).string();
+    std::string name = fs::path(input).filename().string();
+    if (options.format) {
+        // The input's extension, if any, gives way to the format's.
+        name.resize(name.size() - dottedExtensionOf(name).size());
+        name += extensionFor(*options.format);
+    }
+    return (fs::path(*options.outputDir) / name).string();
 }
 
 namespace {
@@ -104,8 +111,10 @@ int runBatch(const BatchOptions &options, BatchReport &report)
             job.failure = say(report.language, texts::AlreadyWritten, {job.output});
         if (!job.failure.empty())
             return TaskPlan {TaskPlan::Start::Skip, 0};
-        return TaskPlan {TaskPlan::Start::Run,
-                         expectedJobBytes(probePicture(input), threadsPerPicture)};
+        return TaskPlan {
+            TaskPlan::Start::Run,
+            expectedJobBytes(input == StandardStream ? PictureProbe {} : probePicture(input),
+                             threadsPerPicture)};
     };
     run.started = [&](size_t i) {
         writing.insert(jobs[i].identity);
@@ -161,11 +170,12 @@ int batchMain(const std::vector<std::string> &args, std::ostream &out, BatchRepo
                       << usageLine(report.language) << '\n';
         return ExitUsage;
     }
-    const BatchOptions &options = std::get<BatchOptions>(parsed);
+    BatchOptions options = std::get<BatchOptions>(parsed);
     if (options.help) {
         out << usageHelp(report.language);
         return ExitOk;
     }
+    options.language = report.language;
     return runBatch(options, report);
 }
 

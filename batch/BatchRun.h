@@ -31,7 +31,7 @@ inline constexpr int ExitSomeFailed = 1;
 inline constexpr int ExitUsage = 2;
 
 // The name an input is written under: the -o name, or the input's file name
-// inside the --out-dir folder.
+// inside the --out-dir folder, its extension replaced by --format's.
 std::string outputNameFor(const BatchOptions &options, const std::string &input);
 
 // Processes every input, up to options.jobs of them at the same time (see

@@ -43,21 +43,32 @@ namespace texts {
 // The arguments, one group an item (never broken inside), the same in both
 // languages.
 inline constexpr const char *Synopsis[] = {
-    "[--kind K]",       "[--size WxH]", "[--color RRGGBB]",
-    "[--without-grid]", "[--jobs N]",   "(-o OUT | --out-dir DIR)",
+    "[--kind K]",       "[--size WxH]",
+    "[--color RRGGBB]", "[--without-grid]",
+    "[--grid-only]",    "[--format bmp|jpeg|png]",
+    "[--quality N]",    "[--sampling 4:2:0|4:4:4]",
+    "[--jobs N]",       "(-o OUT | --out-dir DIR)",
     "INPUT...",
 };
 
 inline constexpr Text Usage {"usage: %s", "使い方: %s"};
 
 inline constexpr Text About {
-    "Lays masume's grid over BMP and JPEG pictures and writes them as masume saves them: a name "
-    "ending in .jpg or .jpeg (any case) gives a JPEG of quality 90, a name without extension gets "
-    ".bmp appended, any other name a 24-bit BMP. Existing files are replaced as a whole.",
-    "BMP と JPEG の画像に masume のグリッドを重ね、masume と同じ規則で保存します。名前が .jpg "
-    "または .jpeg で終わる（大文字・小文字は問わない）ときは品質 90 の JPEG、拡張子がないときは "
+    "Lays masume's grid over BMP, JPEG and PNG pictures and writes them as masume saves them: a "
+    "name ending in .jpg or .jpeg (any case) gives a JPEG (quality 90 unless --quality says "
+    "otherwise), .png an 8-bit RGB PNG, a name without extension gets .bmp appended, any other "
+    "name a 24-bit BMP. Existing files are replaced as a whole. An INPUT is read as its extension "
+    "says (.bmp, .jpg, .jpeg, .png), any other by its first bytes; an INPUT of - reads standard "
+    "input; -o - writes standard output in the format of --format. A file named - is given as "
+    "./-.",
+    "BMP、JPEG、PNG の画像に masume のグリッドを重ね、masume と同じ規則で保存します。名前が "
+    ".jpg または .jpeg で終わる（大文字・小文字は問わない）ときは JPEG（--quality "
+    "の指定がなければ品質 90）、.png で終わるときは 8 ビット RGB の PNG、拡張子がないときは "
     ".bmp を付けた名前で、それ以外の名前はそのまま 24 ビットの BMP で保存します。"
-    "既存のファイルは丸ごと置き換えます。",
+    "既存のファイルは丸ごと置き換えます。入力は拡張子（.bmp, .jpg, .jpeg, .png）で形式を判断し、"
+    "それ以外の名前は先頭のバイトで判断します。入力に - を指定すると標準入力から読みます。-o - "
+    "を指定すると --format の形式で標準出力に書き出します。- という名前のファイルは ./- "
+    "と指定してください。",
 };
 
 inline constexpr OptionHelp Options[] = {
@@ -75,12 +86,31 @@ inline constexpr OptionHelp Options[] = {
      {"grid colour, six hex digits, red first (default 000000)",
       "グリッドの色。赤、緑、青の順に 16 進数 6 桁（既定値 000000）"}},
     {"--without-grid", {"write the picture without the grid", "グリッドを付けずに画像を保存する"}},
+    {"--grid-only",
+     {"write the grid alone as an RGBA PNG of the picture's size: the lines in the grid colour, "
+      "every other pixel transparent (needs a PNG output)",
+      "グリッドだけを画像と同じ大きさの RGBA の PNG で保存する。線はグリッドの色、"
+      "それ以外のピクセルは透明（出力は PNG に限る）"}},
+    {"--format F",
+     {"bmp, jpeg or png: the format of -o - (required there), and of each output of --out-dir, "
+      "whose extension becomes the format's",
+      "bmp, jpeg, png のいずれか。-o - の形式（その場合は必須）、または --out-dir "
+      "の各出力の形式で、拡張子もその形式のものに替える"}},
+    {"--quality N",
+     {"JPEG quality from 1 to 100 (default 90)", "JPEG の品質。1 から 100 まで（既定値 90）"}},
+    {"--sampling S",
+     {"JPEG chroma sampling, 4:2:0 or 4:4:4 (default 4:2:0)",
+      "JPEG の色差のサンプリング。4:2:0 または 4:4:4（既定値 4:2:0）"}},
     {"-j, --jobs N",
-     {"process up to N files at the same time (default: the number of cores this process may "
-      "use); fewer run at once when their pictures would not fit in memory together",
-      "同時に N 個までのファイルを処理する（既定値はこのプロセスが使えるコアの数）。"
-      "画像がまとめてメモリに収まらないときは、同時に処理する数を減らす"}},
-    {"-o OUT", {"the output of a single input", "入力が 1 つのときの出力ファイル"}},
+     {"use up to N threads (default: the number of cores this process may use): a picture takes "
+      "two, one decoding ahead, so N/2 files are processed at the same time; fewer when what "
+      "their readers hold whole would not fit in memory together",
+      "最大 N 個のスレッドを使う（既定値はこのプロセスが使えるコアの数）。画像 1 枚に 2 "
+      "つ（一方は先にデコードする）を使うので、同時に処理するファイルは N/2 個。"
+      "読み込みで全体を保持する分がまとめてメモリに収まらないときは、同時に処理する数を減らす"}},
+    {"-o OUT",
+     {"the output of a single input; - for standard output",
+      "入力が 1 つのときの出力ファイル。- は標準出力"}},
     {"--out-dir DIR",
      {"write each input under its own name into DIR", "各入力を同じファイル名で DIR に保存する"}},
     {"--help", {"this text", "この説明を表示する"}},
@@ -114,6 +144,27 @@ inline constexpr Text BadJobs {"jobs must be a number from 1 to %d: %s",
 inline constexpr Text NoInputs {"no input files", "入力ファイルがありません"};
 inline constexpr Text NoOutput {"give either -o OUT or --out-dir DIR",
                                 "-o OUT と --out-dir DIR のどちらか一方を指定してください"};
+inline constexpr Text UnknownFormat {"format must be bmp, jpeg or png: %s",
+                                     "形式は bmp, jpeg, png のいずれかで指定してください: %s"};
+inline constexpr Text BadQuality {"quality must be a number from 1 to 100: %s",
+                                  "品質は 1 から 100 までの数で指定してください: %s"};
+inline constexpr Text BadSampling {"sampling must be 4:2:0 or 4:4:4: %s",
+                                   "サンプリングは 4:2:0 または 4:4:4 で指定してください: %s"};
+inline constexpr Text StdinTwice {"standard input (-) may be given once",
+                                  "標準入力 (-) は 1 回だけ指定できます"};
+inline constexpr Text StdinWithOutDir {
+    "standard input (-) has no name for --out-dir; use -o",
+    "標準入力 (-) には --out-dir で使う名前がありません。-o を使ってください"};
+inline constexpr Text StdoutNeedsFormat {"-o - needs --format bmp, jpeg or png",
+                                         "-o - には --format bmp, jpeg, png の指定が必要です"};
+inline constexpr Text FormatWithName {
+    "--format goes with -o - or --out-dir; -o OUT takes the format from OUT's name",
+    "--format は -o - か --out-dir と使います。-o OUT の形式は OUT の名前で決まります"};
+inline constexpr Text GridOnlyNeedsPng {
+    "--grid-only writes a PNG: give an output name ending in .png or --format png",
+    "--grid-only は PNG で保存します。.png で終わる出力名か --format png を指定してください"};
+inline constexpr Text GridOnlyWithoutGrid {"--grid-only and --without-grid exclude each other",
+                                           "--grid-only と --without-grid は同時に指定できません"};
 inline constexpr Text SeveralInputsForO {
     "-o names the output of a single input; use --out-dir for several",
     "-o は入力が 1 つのときの出力です。複数の入力には --out-dir を使ってください"};
@@ -124,6 +175,8 @@ inline constexpr Text OutputIsInput {
     "出力 %s は入力の 1 つです。置き換えるには -o で指定してください"};
 inline constexpr Text AlreadyWritten {"output %s was already written in this run",
                                       "出力 %s はこの実行ですでに保存されています"};
+inline constexpr Text NoPictureOnInput {"standard input holds no BMP, JPEG or PNG picture",
+                                        "標準入力は BMP、JPEG、PNG のどの画像でもありません"};
 
 } // namespace texts
 

@@ -2,6 +2,7 @@
 
 #include "batch/BandPipeline.h"
 #include "picture/LittleEndian.h"
+#include "picture/PngReader.h"
 
 #include <algorithm>
 #include <climits>
@@ -142,12 +143,28 @@ PictureProbe jpegProbe(const File &file)
 
 } // namespace
 
+// PNG: the header chunk right after the signature; an interlaced file is
+// held whole by its reader.
+PictureProbe pngProbe(const File &file)
+{
+    uint8_t h[29];
+    if (!file.read(0, h, sizeof h))
+        return {};
+    PictureProbe probe;
+    probe.width = uint64_t(h[16]) << 24 | uint64_t(h[17]) << 16 | uint64_t(h[18]) << 8 | h[19];
+    probe.height = uint64_t(h[20]) << 24 | uint64_t(h[21]) << 16 | uint64_t(h[22]) << 8 | h[23];
+    probe.heldWhole = h[28] != 0;
+    return probe;
+}
+
 PictureProbe probePicture(const std::string &fileName)
 {
     const File file(fileName);
-    uint8_t start[2];
+    uint8_t start[8];
     if (!file.isOpen() || !file.read(0, start, 2))
         return {};
+    if (file.read(0, start, 8) && looksLikePng(start))
+        return pngProbe(file);
     if (start[0] == 'B' && start[1] == 'M')
         return bmpProbe(file);
     if (start[0] == 0xFF && start[1] == 0xD8)

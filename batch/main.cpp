@@ -14,6 +14,9 @@ int main(int argc, char **argv)
     // A file-size limit makes a write fail with EFBIG, which is reported,
     // instead of ending the program without a word.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Likewise a closed pipe on standard output (-o -): the write fails
+    // with EPIPE, reported, and the program ends with status 1.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     BatchReport report {std::cerr, {}, {}, {}};
     report.language = chooseLanguage([](const char *name) { return std::getenv(name); });

@@ -29,6 +29,15 @@ size_t MemorySource::readAt(uint64_t offset, std::span<uint8_t> buffer)
     return n;
 }
 
+size_t PrefixedSource::read(std::span<uint8_t> buffer)
+{
+    const size_t n = std::min(buffer.size(), m_prefix.size() - m_at);
+    if (n > 0)
+        std::memcpy(buffer.data(), m_prefix.data() + m_at, n);
+    m_at += n;
+    return n + (n < buffer.size() ? m_rest.read(buffer.subspan(n)) : 0);
+}
+
 FileSource::FileSource(const std::string &fileName)
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below
     // with every other file that is not regular.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace masume {
 
@@ -49,6 +50,24 @@ public:
 private:
     std::span<const uint8_t> m_bytes;
     size_t m_at = 0;
+};
+
+// Bytes already read from a source (to tell its format by its first bytes),
+// followed by the rest of that source: the file as it was.
+class PrefixedSource final : public ByteSource
+{
+public:
+    PrefixedSource(std::vector<uint8_t> prefix, ByteSource &rest)
+        : m_prefix(std::move(prefix))
+        , m_rest(rest)
+    {
+    }
+    size_t read(std::span<uint8_t> buffer) override;
+
+private:
+    std::vector<uint8_t> m_prefix;
+    size_t m_at = 0;
+    ByteSource &m_rest;
 };
 
 // An open file read in pieces: a regular file, seekable; or standard input,

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +57,11 @@ public:
     struct Data;
     std::shared_ptr<const Data> data;
 };
+
+// The kind of picture a file holds, told by its first bytes (at least 8 of
+// them where the file has them): "BM" a bitmap, FF D8 a JPEG file; none for
+// anything else.
+std::optional<PictureKind> pictureKindOfContent(std::span<const uint8_t> start);
 
 // Reads a picture file, choosing the reader by the lower-cased extension.
 // Raises "拡張子 .%s の画像形式は処理できません" (file not opened),

@@ -70,4 +70,13 @@ std::string extensionOf(std::string_view fileName)
     return dotted.empty() ? dotted : dotted.substr(1);
 }
 
+std::optional<PictureKind> pictureKindOfContent(std::span<const uint8_t> start)
+{
+    if (start.size() >= 2 && start[0] == 'B' && start[1] == 'M')
+        return PictureKind::Bitmap;
+    if (start.size() >= 2 && start[0] == 0xFF && start[1] == 0xD8)
+        return PictureKind::Jpeg;
+    return std::nullopt;
+}
+
 } // namespace masume

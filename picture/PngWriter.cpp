@@ -90,6 +90,12 @@ void PngEncoder::writeRow(const uint8_t *in)
                     true);
 }
 
+void PngEncoder::writeRows(int, const uint8_t *rows, ptrdiff_t stride, int count)
+{
+    for (int r = 0; r < count; ++r)
+        writeRow(rows + r * stride);
+}
+
 void PngEncoder::finish()
 {
     Encoder &e = *m_encoder;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureEncoder.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -25,7 +27,7 @@ enum class PngColour : uint8_t {
 // Errors: "ストリームへの書き込みエラー" when the sink refuses bytes;
 // "メモリが不足しています" when an allocation fails. Raised outside the
 // library's frames.
-class PngEncoder
+class PngEncoder final : public PictureEncoder
 {
 public:
     // Writes the signature and header.
@@ -36,8 +38,11 @@ public:
 
     // The next row: width pixels of 3 (Rgb) or 4 (Rgba) bytes.
     void writeRow(const uint8_t *row);
+    // Rows y .. y + count - 1, as writeRow takes them: top-down, each row
+    // right below the last one given.
+    void writeRows(int y, const uint8_t *rows, ptrdiff_t stride, int count) override;
     // After the last row: ends the file and hands the sink its last bytes.
-    void finish();
+    void finish() override;
 
 private:
     struct Encoder;

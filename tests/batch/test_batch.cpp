@@ -4,6 +4,7 @@
 #include "Canvas/WindowlessChain.h"
 #include "Grid/GridKinds.h"
 #include "batch/BatchOptions.h"
+#include "batch/BatchProcess.h"
 #include "batch/BatchTexts.h"
 #include "batch/PictureSizeProbe.h"
 #include "common/Error.h"
@@ -24,99 +25,10 @@
 #include <unistd.h>
 
 using namespace masume;
+using namespace masume::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome
-{
-    int status = -1;
-    std::string out, err;
-};
-
-std::string bytesOf(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A fresh folder for one test's files.
-class Folder
-{
-public:
-    Folder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "masume-batch-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string operator/(const std::string &name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-// The environment of a run of masume-batch: this process's without the
-// variables that choose the language of its texts, so that they are
-// English, and with `locale` (such as "LANG=ja_JP.UTF-8") added.
-std::vector<std::string> batchEnvironment(const std::vector<std::string> &locale)
-{
-    std::vector<std::string> variables;
-    for (char **v = environ; *v; ++v) {
-        const std::string_view variable = *v;
-        const std::string_view name = variable.substr(0, variable.find('='));
-        if (name != "LC_ALL" && name != "LC_MESSAGES" && name != "LANG" && name != "LANGUAGE")
-            variables.emplace_back(variable);
-    }
-    variables.insert(variables.end(), locale.begin(), locale.end());
-    return variables;
-}
-
-std::vector<char *> pointersTo(std::vector<std::string> &strings)
-{
-    std::vector<char *> pointers;
-    for (std::string &s : strings)
-        pointers.push_back(s.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// Runs masume-batch with args, standard output and error written to the
-// files or devices of those names, and returns its exit status. Its texts
-// are English unless `locale` sets the language.
-int spawnBatch(const std::vector<std::string> &args, const std::string &outName,
-               const std::string &errName, const std::vector<std::string> &locale = {})
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY;
-    posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), flags, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), flags, 0644);
-    std::vector<std::string> all {MASUME_BATCH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<std::string> environment = batchEnvironment(locale);
-    pid_t pid;
-    int status = -1;
-    if (posix_spawn(&pid, MASUME_BATCH, &actions, nullptr, pointersTo(all).data(),
-                    pointersTo(environment).data())
-        == 0) {
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
-}
-
-// Runs masume-batch with standard output and error to files (so not a
-// terminal).
-Outcome runBatch(const std::vector<std::string> &args, const std::vector<std::string> &locale = {})
-{
-    Folder io;
-    Outcome run;
-    run.status = spawnBatch(args, io / "out", io / "err", locale);
-    run.out = bytesOf(io / "out");
-    run.err = bytesOf(io / "err");
-    return run;
-}
 
 // What the desktop program shows and saves for a picture file: the grid
 // window set to the given settings, then the file opened through the main
@@ -232,7 +144,8 @@ TEST(BatchPictures, WithoutGridWritesTheBackground)
 }
 
 // The saving rules of the desktop program: no extension gets ".bmp", any
-// other extension BMP content under exactly that name.
+// other extension than its own and ".png" BMP content under exactly that
+// name.
 TEST(BatchPictures, OutputNamesFollowTheSavingRules)
 {
     Folder folder;
@@ -240,8 +153,10 @@ TEST(BatchPictures, OutputNamesFollowTheSavingRules)
     ASSERT_EQ(runBatch({"-o", folder / "noext", input}).status, 0);
     EXPECT_FALSE(fs::exists(folder / "noext"));
     EXPECT_EQ(bytesOf(folder / "noext.bmp"), bytesOf(input));
-    ASSERT_EQ(runBatch({"-o", folder / "odd.png", input}).status, 0);
-    EXPECT_EQ(bytesOf(folder / "odd.png"), bytesOf(input));
+    ASSERT_EQ(runBatch({"-o", folder / "odd.gif", input}).status, 0);
+    EXPECT_EQ(bytesOf(folder / "odd.gif"), bytesOf(input));
+    ASSERT_EQ(runBatch({"-o", folder / "real.PNG", input}).status, 0);
+    EXPECT_TRUE(bytesOf(folder / "real.PNG").starts_with("\x89PNG"));
 }
 
 TEST(BatchFailures, EachFailingFileIsReportedAndTheOthersWritten)
@@ -250,17 +165,17 @@ TEST(BatchFailures, EachFailingFileIsReportedAndTheOthersWritten)
     const std::string good1 = writeRandomPicture(folder, "good1.bmp", 1);
     const std::string good2 = writeRandomPicture(folder, "good2.bmp", 2);
     const std::string missing = folder / "missing.bmp";
-    const std::string png = folder / "picture.png";
-    std::ofstream(png) << "not read";
+    const std::string gif = folder / "picture.gif";
+    std::ofstream(gif) << "not read";
     const std::string bad = bmpsuite + "/b/badplanes.bmp";
     const std::string out = folder / "new/out"; // made by the run
 
     const Outcome run
-        = runBatch({"--kind", "square", "--out-dir", out, good1, missing, png, bad, good2});
+        = runBatch({"--kind", "square", "--out-dir", out, good1, missing, gif, bad, good2});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               line(missing, formatMessage(msg::CannotOpen, {missing}))
-                  + line(png, formatMessage(msg::UnknownExtension, {"png"}))
+                  + line(gif, formatMessage(msg::UnknownExtension, {"gif"}))
                   + line(bad, msg::BitmapInvalid));
     EXPECT_TRUE(fs::exists(fs::path(out) / "good1.bmp"));
     EXPECT_TRUE(fs::exists(fs::path(out) / "good2.bmp"));
@@ -391,6 +306,18 @@ TEST(BatchArguments, UnusableArgumentsExitWithTheUsage)
         {"-j", "x", "-o", out, input},
         {"--jobs=1025", "-o", out, input},
         {"-o", out, input, "-j"},
+        {"--out-dir", folder.path.string(), "-", "-"},
+        {"--out-dir", folder.path.string(), "-", input},
+        {"-o", "-", input},
+        {"--format", "png", "-o", out, input},
+        {"--format", "gif", "-o", "-", input},
+        {"--quality", "0", "-o", out, input},
+        {"--quality", "101", "-o", out, input},
+        {"--quality=9x", "-o", out, input},
+        {"--sampling", "4:2:2", "-o", out, input},
+        {"--grid-only", "-o", out, input},
+        {"--grid-only", "--without-grid", "-o", folder / "grid.png", input},
+        {"--grid-only", "--format", "jpeg", "--out-dir", folder.path.string(), input},
     };
     for (const auto &args : cases) {
         std::string shown;

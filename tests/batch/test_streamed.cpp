@@ -5,6 +5,7 @@
 
 #include "Canvas/WindowlessChain.h"
 #include "batch/BandPipeline.h"
+#include "batch/BatchProcess.h"
 #include "batch/StreamedPicture.h"
 #include "common/Error.h"
 #include "picture/PictureFile.h"
@@ -18,28 +19,9 @@
 #include <iterator>
 
 using namespace masume;
-namespace fs = std::filesystem;
+using namespace masume::test;
 
 namespace {
-
-class Folder
-{
-public:
-    Folder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "masume-streamed-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~Folder() { fs::remove_all(path); }
-    std::string operator/(const std::string &name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-std::string bytesOf(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 struct Settings
 {
@@ -172,7 +154,8 @@ TEST(StreamedRoad, BothFormatsBothWays)
 // Failures give the desktop's message and write nothing: a size of 0 (also
 // when the grid is not saved), a name the reader table does not know, a
 // file that is no picture of its kind, a missing file, an output that is a
-// folder.
+// folder. (Names of other extensions are masume-batch's own: told by their
+// content.)
 TEST(StreamedRoad, FailuresAsTheDesktopGivesThem)
 {
     Folder folder;
@@ -180,9 +163,9 @@ TEST(StreamedRoad, FailuresAsTheDesktopGivesThem)
     const std::string jpg = writePicture(folder, 37, 29, ".jpg");
     std::ofstream(folder / "bad.jpg") << "not a JPEG file";
     std::ofstream(folder / "bad.bmp") << "BM not a bitmap";
-    std::ofstream(folder / "a.png") << "whatever";
+    std::ofstream(folder / "a.gif") << "whatever";
     for (const std::string &input :
-         {bmp, jpg, folder / "bad.jpg", folder / "bad.bmp", folder / "a.png", folder / "none.jpg"})
+         {bmp, jpg, folder / "bad.jpg", folder / "bad.bmp", folder / "a.gif", folder / "none.jpg"})
         for (const Settings &s :
              {Settings {2, 0, 5}, Settings {6, 4, 0, false}, Settings {3, 4, 4}})
             for (int threads : {1, 2}) {

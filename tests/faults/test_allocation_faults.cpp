@@ -8,6 +8,7 @@
 
 #include "Canvas/PictureCommands.h"
 #include "Canvas/WindowlessChain.h"
+#include "batch/StreamedPicture.h"
 #include "common/Error.h"
 #include "common/Messages.h"
 #include "picture/PictureFile.h"
@@ -286,4 +287,93 @@ TEST(AllocationFaults, TheRoadFromJpegToJpegTakesOnePictureSizedBlock)
     commands.SaveAsPicture1Accept(dir.file("out.bmp"));
     EXPECT_EQ(stopFailingAllocations(), 1u);
     EXPECT_EQ(makeSurface(readPicture(dir.file("out.bmp"))).width(), w);
+}
+
+namespace {
+
+// masume-batch's road: a picture passed on as rows from `in` to `out` over
+// an old file, on one thread or two. Every allocation on it fails in turn;
+// each run ends with the complete file or with "メモリが不足しています", the
+// old file kept and nothing beside it. (On two threads the n-th allocation
+// may fall on either side: every outcome must be one of these.)
+void runEveryStreamedFailure(const std::string &in, const std::string &out, int threads)
+{
+    TempDir dir;
+    const std::string input = dir.file("in." + in);
+    // Three bands of rows, so that two threads pass them on.
+    const Surface picture = photoLike(300, 700, 4);
+    if (in == "jpg")
+        writeJpegFile(picture, input);
+    else
+        writeBmpFile(picture, input);
+    const std::string target = dir.file("out." + out);
+    batch::BatchOptions options;
+    options.kind = GridKinds::HexRows;
+    options.sizeH = 9;
+    options.sizeV = 7;
+    options.colour = 0x2060C0;
+    writeBytes(target, OldContent);
+    batch::streamPicture(options, input, target, threads);
+    const std::vector<uint8_t> expected = fileBytes(target);
+    const std::vector<std::string> names = dir.names();
+
+    // Made before the allocations are counted: it allocates itself.
+    const std::function<void()> road
+        = [&] { batch::streamPicture(options, input, target, threads); };
+    std::vector<std::string> problems;
+    uint64_t n = 1;
+    for (;; ++n) {
+        writeBytes(target, OldContent);
+        failNthAllocation(n);
+        bool failed = false;
+        const std::string message = messageOf(road, failed);
+        stopFailingAllocations();
+        const std::string where = "allocation " + std::to_string(n) + ": ";
+        if (failed && message != msg::OutOfMemory)
+            problems.push_back(where + "the message " + message);
+        if (failed && fileBytes(target) != OldContent)
+            problems.push_back(where + "the old file changed");
+        if (!failed && fileBytes(target) != expected)
+            problems.push_back(where + "another file was written");
+        if (dir.names() != names)
+            problems.push_back(where + "the folder holds other files");
+        if (!failed && !anAllocationFailed())
+            break;
+    }
+    std::string shown;
+    for (size_t i = 0; i < problems.size() && i < 12; ++i)
+        shown += "\n  " + problems[i];
+    EXPECT_TRUE(problems.empty()) << problems.size() << " problems:" << shown;
+    EXPECT_GT(n, 10u);
+    std::cout << in << " to " << out << " on " << threads << " thread(s): each of " << n - 1
+              << " allocations failed in turn\n";
+}
+
+} // namespace
+
+TEST(AllocationFaults, EveryFailureOnTheStreamedRoadKeepsTheOldFile)
+{
+    for (int threads : {1, 2}) {
+        runEveryStreamedFailure("jpg", "jpg", threads);
+        runEveryStreamedFailure("jpg", "bmp", threads);
+        runEveryStreamedFailure("bmp", "jpg", threads);
+    }
+}
+
+// Memory: the streamed road from a JPEG file to a JPEG or BMP file holds a
+// few bands of rows, never a block of a quarter of the picture's size.
+TEST(AllocationFaults, TheStreamedRoadTakesNoPictureSizedBlock)
+{
+    const int w = 1000, h = 1600;
+    const size_t pictureBytes = size_t(w) * 3 * h;
+    TempDir dir;
+    writeJpegFile(photoLike(w, h, 3), dir.file("in.jpg"));
+    batch::BatchOptions options;
+    options.kind = GridKinds::Diamond;
+    for (const char *out : {"out.jpg", "out.bmp"})
+        for (int threads : {1, 2}) {
+            failAllocationsOfAtLeast(pictureBytes / 4, UINT64_MAX); // counts, fails none
+            batch::streamPicture(options, dir.file("in.jpg"), dir.file(out), threads);
+            EXPECT_EQ(stopFailingAllocations(), 0u) << out << " on " << threads;
+        }
 }

@@ -54,9 +54,13 @@ expect 'masume-batch --kind ' "${kinds[@]}"
 expect 'masume-batch --kind hex' hex-rows hex-columns
 expect 'masume-batch --kind=hex' hex-rows hex-columns
 expect 'masume-batch --kind square --w' --without-grid
-# Pictures of any case of .bmp, .jpg and .jpeg, and folders to reach them.
-expect 'masume-batch ' a.jpg b.BMP d.jpeg 'e f.JPG' -x.jpg out sub
-expect 'masume-batch --kind square a.jpg ' a.jpg b.BMP d.jpeg 'e f.JPG' -x.jpg out sub
+expect 'masume-batch --format ' bmp jpeg png
+expect 'masume-batch --sampling ' 4:2:0 4:4:4
+expect 'masume-batch --quality '
+# Pictures of any case of .bmp, .jpg, .jpeg and .png, and folders to reach
+# them.
+expect 'masume-batch ' a.jpg b.BMP d.jpeg 'e f.JPG' g.png -x.jpg out sub
+expect 'masume-batch --kind square a.jpg ' a.jpg b.BMP d.jpeg 'e f.JPG' g.png -x.jpg out sub
 expect 'masume-batch sub/' sub/h.jpg
 expect 'masume-batch -o ' a.jpg b.BMP c.txt d.jpeg 'e f.JPG' g.png -x.jpg out sub
 expect 'masume-batch --out-dir ' out sub
