@@ -6,7 +6,8 @@
 #       tests/picture/data (fuzz-<target>-*) and any files given, through
 #       the target their name says (fuzz-bmp-..., fuzz-jpeg-..., ...)
 #
-# Seeds come from the shared fixtures and tests/picture/data; the growing
+# Seeds come from the shared fixtures, tests/picture/data and fuzz/seeds
+# (Exif blocks written by exiftool, for fuzz_exif); the growing
 # corpus and any crash files stay in <bindir>/../fuzz-work/<target>/.
 # Exits non-zero when a target finds a crash or a replayed file fails.
 set -eu
@@ -18,7 +19,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 fixtures=${MASUME_FIXTURES:-$src/../shared/fixtures}
 data=$src/tests/picture/data
 work=$bindir/../fuzz-work
-targets="bmp jpeg icon metafile"
+targets="bmp jpeg icon metafile exif"
 
 seeds() {
     case $1 in
@@ -26,6 +27,7 @@ seeds() {
     jpeg) find "$fixtures/jpeg" -name '*.jpg' ;;
     icon) find "$data" -name '*.ico' ;;
     metafile) find "$data" -name '*.wmf' -o -name '*.emf' ;;
+    exif) find "$src/fuzz/seeds/exif" -type f ;;
     esac
     find "$data" -name "fuzz-$1-*"
 }

@@ -10,6 +10,8 @@ fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool"
 # The install test validates the desktop entry, the AppStream metadata, the
 # manual pages and the bash completion of masume-batch.
 PACKAGES="$PACKAGES desktop-file-utils appstream groff-base bash-completion"
+# The tests of photos with an Exif orientation tag their files with exiftool.
+PACKAGES="$PACKAGES libimage-exiftool-perl"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 # make package: dpkg-shlibdeps (with file) finds the package's dependencies.
 [ "${MASUME_WITH_PACKAGE:-0}" = 1 ] && PACKAGES="$PACKAGES dpkg-dev file"

@@ -11,6 +11,7 @@
 // bytes, extreme header fields, cut ends, repeated and missing pieces.
 
 #include "PictureTestSupport.h"
+#include "picture/ExifOrientation.h"
 #include "picture/PictureFile.h"
 #include "picture/ReaderMessages.h"
 
@@ -105,6 +106,13 @@ std::string check(PictureKind kind, const std::vector<uint8_t> &file)
     return "";
 }
 
+// fuzz_exif's check: the Exif parser gives an orientation of 1 to 8.
+std::string checkExif(const std::vector<uint8_t> &block)
+{
+    const int o = exifOrientation(block);
+    return o >= 1 && o <= 8 ? "" : "orientation " + std::to_string(o);
+}
+
 // The files with an extension under a folder, sorted.
 std::vector<std::string> filesIn(const std::string &folder, const std::string &extension)
 {
@@ -140,6 +148,10 @@ TEST(FuzzFindings, KeptFindingsGiveASurfaceOrAReaderMessage)
         if (name.rfind("fuzz-", 0) != 0)
             continue;
         const std::string target = name.substr(5, name.find('-', 5) - 5);
+        if (target == "exif") {
+            EXPECT_EQ(checkExif(fileBytes(entry.path().string())), "") << name;
+            continue;
+        }
         const auto kind = targets.find(target);
         ASSERT_NE(kind, targets.end()) << name << ": no target " << target;
         EXPECT_EQ(check(kind->second, fileBytes(entry.path().string())), "") << name;
@@ -173,5 +185,19 @@ TEST(FuzzFindings, AMadeCorpusGivesASurfaceOrAReaderMessage)
                     << fs::path(seed).filename().string() << ", variant " << n;
         }
         EXPECT_GE(replayed, 300u);
+    }
+}
+
+// The Exif blocks of fuzz_exif's seeds changed in the same ways.
+TEST(FuzzFindings, AMadeCorpusOfExifBlocksGivesAnOrientation)
+{
+    const std::vector<std::string> seeds = filesIn(MASUME_EXIF_SEEDS, ".bin");
+    ASSERT_FALSE(seeds.empty());
+    for (const std::string &seed : seeds) {
+        const std::vector<uint8_t> block = fileBytes(seed);
+        EXPECT_GT(exifOrientation(block), 1) << seed;
+        for (uint32_t n = 1; n <= 3000; ++n)
+            EXPECT_EQ(checkExif(mutated(block, n)), "")
+                << fs::path(seed).filename().string() << ", variant " << n;
     }
 }
