@@ -1,6 +1,10 @@
+#include "picture/ExifOrientation.h"
 #include "picture/JpegFence.h"
+#include "picture/JpegScanCheck.h"
+#include "picture/Orientation.h"
 #include "picture/PictureData.h"
 
+#include <algorithm>
 #include <jerror.h>
 
 namespace masume {
@@ -21,6 +25,11 @@ constexpr uint64_t ScanPasses = 100;
 
 // The colours of the quantised output for displays of 8 or fewer bits.
 constexpr int PaletteColours = 236;
+
+// The stored rows decoded at a time before they are turned upright: enough
+// that a turn by a quarter writes runs of pixels, few enough to stay small
+// beside the picture.
+constexpr int BandRows = 32;
 
 enum class Output {
     Direct, // rows decoded straight into the surface as blue, green, red
@@ -45,12 +54,20 @@ struct Decoder
     JpegErrors errors {};
     ScanWatch watch;
     bool created = false;
+    bool keepApp1 = false; // save APP1 segments for their Exif block
     const uint8_t *bytes = nullptr;
     size_t size = 0;
     Output output = Output::Direct;
-    // Reading: the surface rows, top down, and one row of library output
-    // when it needs converting (4 bytes per pixel).
+    // Reading: where the stored rows go, top down: the surface's rows when
+    // the picture is stored upright, else the rows of a band of BandRows,
+    // bandStride bytes apart, that are then turned into the upright
+    // surface. And one row of library output when it needs converting (4
+    // bytes per pixel).
+    int orientation = 1;
     uint8_t **rows = nullptr;
+    ptrdiff_t bandStride = 0;
+    uint8_t *upright = nullptr;
+    ptrdiff_t uprightStride = 0;
     uint8_t *scratch = nullptr;
 
     Decoder(const uint8_t *data, size_t length)
@@ -106,8 +123,21 @@ void openAndReadHeader(void *context)
     jpeg_create_decompress(&d.cinfo);
     d.watch.manager.progress_monitor = watchScans;
     d.cinfo.progress = &d.watch.manager;
+    if (d.keepApp1)
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
     jpeg_read_header(&d.cinfo, TRUE);
+}
+
+// The orientation of the first Exif block among the saved APP1 segments.
+int savedOrientation(const jpeg_decompress_struct &cinfo)
+{
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        const std::span<const uint8_t> payload(m->data, m->data_length);
+        if (m->marker == JPEG_APP0 + 1 && isExifBlock(payload))
+            return exifOrientation(payload);
+    }
+    return 1;
 }
 
 void cmykToBgr(const uint8_t *in, uint8_t *out, JDIMENSION width)
@@ -132,56 +162,68 @@ void indexedToBgr(const j_decompress_ptr cinfo, const uint8_t *in, uint8_t *out)
     }
 }
 
-void decodeRows(void *context)
+void startDecompress(void *context)
 {
-    Decoder &d = *static_cast<Decoder *>(context);
+    // Absorbs every scan of a multi-scan file before it returns.
+    jpeg_start_decompress(&static_cast<Decoder *>(context)->cinfo);
+}
+
+// Up to `wanted` next stored rows into rows[0] on; how many (0 only from
+// a library fault).
+JDIMENSION readRows(Decoder &d, uint8_t **rows, JDIMENSION wanted)
+{
     j_decompress_ptr cinfo = &d.cinfo;
-    jpeg_start_decompress(cinfo);
-    // The memory source never suspends, so every call yields rows (where a
-    // truncated file has no data, the library makes them up with a
-    // warning); a call yielding none would be a library fault, which
-    // jpeg_finish_decompress then reports.
-    while (cinfo->output_scanline < cinfo->output_height) {
-        const JDIMENSION y = cinfo->output_scanline;
+    JDIMENSION got = 0;
+    while (got < wanted) {
         if (d.output == Output::Direct) {
-            if (jpeg_read_scanlines(cinfo, d.rows + y, cinfo->output_height - y) == 0)
+            const JDIMENSION n = jpeg_read_scanlines(cinfo, rows + got, wanted - got);
+            if (n == 0)
                 break;
+            got += n;
             continue;
         }
         JSAMPROW row = d.scratch;
         if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
             break;
         if (d.output == Output::Cmyk)
-            cmykToBgr(d.scratch, d.rows[y], cinfo->output_width);
+            cmykToBgr(d.scratch, rows[got], cinfo->output_width);
         else
-            indexedToBgr(cinfo, d.scratch, d.rows[y]);
+            indexedToBgr(cinfo, d.scratch, rows[got]);
+        ++got;
+    }
+    return got;
+}
+
+void decodeRows(void *context)
+{
+    Decoder &d = *static_cast<Decoder *>(context);
+    j_decompress_ptr cinfo = &d.cinfo;
+    // The memory source never suspends, so every call yields rows (where a
+    // truncated file has no data, the library makes them up with a
+    // warning); a call yielding none would be a library fault, which
+    // jpeg_finish_decompress then reports.
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const JDIMENSION first = cinfo->output_scanline;
+        const JDIMENSION left = cinfo->output_height - first;
+        if (d.orientation == 1) {
+            // Straight into the surface's rows.
+            if (readRows(d, d.rows + first, left) == 0)
+                break;
+            continue;
+        }
+        const JDIMENSION got = readRows(d, d.rows, std::min<JDIMENSION>(left, BandRows));
+        if (got == 0)
+            break;
+        placeStoredRows(d.orientation, d.rows[0], d.bandStride, int(first), int(got),
+                        int(cinfo->output_width), int(cinfo->output_height), d.upright,
+                        d.uprightStride);
     }
     jpeg_finish_decompress(cinfo);
 }
 
-} // namespace
-
-Picture readJpeg(std::vector<uint8_t> file)
+// The library's output for the file's colour space and the display.
+void chooseOutput(Decoder &d)
 {
-    auto data = std::make_shared<Picture::Data>();
-    data->kind = PictureKind::Jpeg;
-    {
-        Decoder d(file.data(), file.size());
-        d.run(openAndReadHeader);
-        data->width = int(d.cinfo.image_width);
-        data->height = int(d.cinfo.image_height);
-    }
-    data->jpegBytes = std::move(file);
-    Picture picture;
-    picture.data = std::move(data);
-    return picture;
-}
-
-Surface decodeJpeg(const Picture::Data &jpeg)
-{
-    Decoder d(jpeg.jpegBytes.data(), jpeg.jpegBytes.size());
-    d.run(openAndReadHeader);
-
     jpeg_decompress_struct &c = d.cinfo;
     c.scale_num = 1;
     c.scale_denom = 1;
@@ -210,19 +252,83 @@ Surface decodeJpeg(const Picture::Data &jpeg)
         }
         break;
     }
+}
 
-    // Before the library allocates its own buffers for the picture.
-    checkPictureSize(c.image_width, c.image_height);
-    Surface surface(int(c.image_width), int(c.image_height), PixelFormat::Rgb24);
-    std::vector<uint8_t *> rows(c.image_height);
+// The rows the library writes into: the surface's own when the picture is
+// stored upright, else a band that decodeRows turns into the surface.
+struct RowTargets
+{
+    std::vector<uint8_t *> rows;
+    std::vector<uint8_t> band;
+    std::vector<uint8_t> scratch;
+};
+
+void prepareRows(Decoder &d, Surface &upright, RowTargets &t)
+{
+    const jpeg_decompress_struct &c = d.cinfo;
     // Every row is decoded (or the decoding fails), so the surface is not
     // painted first.
-    uint8_t *base = surface.pixelsForOverwrite();
-    for (size_t y = 0; y < rows.size(); ++y)
-        rows[y] = base + ptrdiff_t(y) * surface.stride();
-    std::vector<uint8_t> scratch(d.output == Output::Direct ? 0 : size_t(c.image_width) * 4);
-    d.rows = rows.data();
-    d.scratch = scratch.data();
+    d.upright = upright.pixelsForOverwrite();
+    d.uprightStride = upright.stride();
+    if (d.orientation == 1) {
+        t.rows.resize(c.output_height);
+        for (size_t y = 0; y < t.rows.size(); ++y)
+            t.rows[y] = d.upright + ptrdiff_t(y) * d.uprightStride;
+    } else {
+        d.bandStride = ptrdiff_t(c.output_width) * 3;
+        t.rows.resize(std::min<size_t>(BandRows, c.output_height));
+        t.band.resize(t.rows.size() * size_t(d.bandStride));
+        for (size_t y = 0; y < t.rows.size(); ++y)
+            t.rows[y] = t.band.data() + ptrdiff_t(y) * d.bandStride;
+    }
+    t.scratch.resize(d.output == Output::Direct ? 0 : size_t(c.output_width) * 4);
+    d.rows = t.rows.data();
+    d.scratch = t.scratch.data();
+}
+
+} // namespace
+
+Picture readJpeg(std::vector<uint8_t> file)
+{
+    auto data = std::make_shared<Picture::Data>();
+    data->kind = PictureKind::Jpeg;
+    {
+        Decoder d(file.data(), file.size());
+        d.keepApp1 = jpegAutoOrient();
+        d.run(openAndReadHeader);
+        data->orientation = d.keepApp1 ? savedOrientation(d.cinfo) : 1;
+        data->width = int(d.cinfo.image_width);
+        data->height = int(d.cinfo.image_height);
+        if (swapsSides(data->orientation))
+            std::swap(data->width, data->height);
+    }
+    data->jpegBytes = std::move(file);
+    Picture picture;
+    picture.data = std::move(data);
+    return picture;
+}
+
+Surface decodeJpeg(const Picture::Data &jpeg)
+{
+    Decoder d(jpeg.jpegBytes.data(), jpeg.jpegBytes.size());
+    d.run(openAndReadHeader);
+    chooseOutput(d);
+    jpeg_decompress_struct &c = d.cinfo;
+
+    // Damage is refused before the library allocates for the blocks the
+    // file claims, with the library's message for data that end early.
+    if (checkFirstScanData(jpeg.jpegBytes, true) == ScanDataVerdict::TooShort)
+        raiseJpegError(JERR_INPUT_EOF);
+    checkPictureSize(c.image_width, c.image_height);
+    // The picture is allocated only once the library has taken the data it
+    // needs first: for a multi-scan file, every scan.
+    d.run(startDecompress);
+    d.orientation = jpeg.orientation;
+    const bool swapped = swapsSides(d.orientation);
+    Surface surface(int(swapped ? c.output_height : c.output_width),
+                    int(swapped ? c.output_width : c.output_height), PixelFormat::Rgb24);
+    RowTargets targets;
+    prepareRows(d, surface, targets);
     d.run(decodeRows);
     return surface;
 }

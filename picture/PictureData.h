@@ -17,8 +17,11 @@ struct Picture::Data
     int height = 0;
     // Bitmap: the pixels, already at 24 bits per pixel.
     Surface bitmap;
-    // Jpeg: the whole file, decoded when a surface is made from it.
+    // Jpeg: the whole file, decoded when a surface is made from it, and
+    // how its picture is turned upright (picture/Orientation.h; width and
+    // height above are the upright ones).
     std::vector<uint8_t> jpegBytes;
+    int orientation = 1;
 };
 
 // The readers, each given the whole file. They raise their own messages
