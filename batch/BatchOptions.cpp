@@ -26,13 +26,13 @@ std::optional<int32_t> number(const std::string &text)
 const char *usageLine()
 {
     return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid] "
-           "[--jobs N] (-o OUT | --out-dir DIR) INPUT...";
+           "[--no-auto-orient] [--jobs N] (-o OUT | --out-dir DIR) INPUT...";
 }
 
 const char *usageHelp()
 {
     return "usage: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid]\n"
-           "                    [--jobs N] (-o OUT | --out-dir DIR) INPUT...\n"
+           "                    [--no-auto-orient] [--jobs N] (-o OUT | --out-dir DIR) INPUT...\n"
            "\n"
            "Lays masume's grid over BMP and JPEG pictures and writes them as masume saves\n"
            "them: a name ending in .jpg or .jpeg (any case) gives a JPEG of quality 90,\n"
@@ -45,6 +45,9 @@ const char *usageHelp()
            "                   hex with $ or 0x (default 32x32)\n"
            "  --color RRGGBB   grid colour, six hex digits, red first (default 000000)\n"
            "  --without-grid   write the picture without the grid\n"
+           "  --no-auto-orient keep JPEG photos as stored; by default a photo whose Exif\n"
+           "                   block says it is stored turned or mirrored is turned\n"
+           "                   upright first, as masume shows it\n"
            "  -j, --jobs N     process up to N files at the same time (default: the number\n"
            "                   of cores this process may use); fewer run at once when\n"
            "                   their pictures would not fit in memory together\n"
@@ -151,6 +154,10 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
         }
         if (a == "--without-grid") {
             o.withGrid = false;
+            continue;
+        }
+        if (a == "--no-auto-orient") {
+            o.autoOrient = false;
             continue;
         }
         // Options with a value, as "--name VALUE" or "--name=VALUE".

@@ -18,6 +18,9 @@ struct BatchOptions
     int32_t sizeV = 32;
     Colour colour = Black;
     bool withGrid = true;
+    // JPEG photos turned upright as their Exif block says (setJpegAutoOrient);
+    // --no-auto-orient keeps them as stored.
+    bool autoOrient = true;
     std::optional<std::string> output; // -o, for a single input
     std::optional<std::string> outputDir; // --out-dir
     std::vector<std::string> inputs;

@@ -70,6 +70,8 @@ struct Job
 
 int runBatch(const BatchOptions &options, BatchReport &report)
 {
+    // Read by every job's reader; set before any starts.
+    setJpegAutoOrient(options.autoOrient);
     // Under --out-dir no input may be replaced, also not one still to come.
     std::set<std::string> inputs;
     if (options.outputDir) {

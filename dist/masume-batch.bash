@@ -35,8 +35,8 @@ _masume_batch()
         [[ ${words[i]} == -- ]] && options_end=true
     done
     if ! $options_end && [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--kind --size --color --without-grid -j --jobs -o --out-dir
-            --help --' -- "$cur"))
+        COMPREPLY=($(compgen -W '--kind --size --color --without-grid --no-auto-orient -j --jobs
+            -o --out-dir --help --' -- "$cur"))
         return
     fi
     _filedir '@(bmp|jpg|jpeg)'
