@@ -27,9 +27,11 @@ constexpr uint64_t ScanPasses = 100;
 constexpr int PaletteColours = 236;
 
 // The stored rows decoded at a time before they are turned upright: enough
-// that a turn by a quarter writes runs of pixels, few enough to stay small
-// beside the picture.
-constexpr int BandRows = 32;
+// that a quarter turn writes runs of pixels (192 bytes per upright row),
+// few enough that the band stays in the cache. Measured on 6000 x 4000
+// photos, a quarter turn adds 0.04 s to decodings of 0.05 to 0.2 s with 64
+// rows, 0.05 s with 32 and 0.07 s with 128.
+constexpr int BandRows = 64;
 
 enum class Output {
     Direct, // rows decoded straight into the surface as blue, green, red
