@@ -312,7 +312,7 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
               << ", " << refused.err;
 }
 
-// A progressive JPEG of 535 bytes whose frame claims 49157 x 27397 pixels
+// A progressive JPEG of under 1 KB whose frame claims 49157 x 27397 pixels
 // (1.3 gigapixels: 4 GB of picture, as much again of the decoder's
 // coefficients) is refused as damaged at once by both programs: its first
 // scan cannot hold the blocks it claims. Peak memory and processor time of
@@ -320,12 +320,9 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
 TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
 {
     TempDir dir, logs;
-    writePpm(photoLike(64, 48, 2), dir.file("small.ppm"));
-    ASSERT_EQ(run("cjpeg -progressive -outfile '" + dir.file("small.jpg") + "' '"
-                  + dir.file("small.ppm") + "'"),
-              0);
     const std::string claim = dir.file("claim.jpg");
-    writeBytes(claim, withFrameSize(fileBytes(dir.file("small.jpg")), 49157, 27397));
+    writeBytes(claim, smallFileClaimingAHugePicture(dir));
+    cjpegPhoto(dir, "photo.jpg", 64, 48, 2, "-progressive");
     ASSERT_LT(fs::file_size(claim), 1000u);
     const std::string damaged = jpegError(JERR_INPUT_EOF);
     constexpr uint64_t MiB = 1 << 20;
@@ -343,7 +340,7 @@ TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
     EXPECT_LT(desktop.peakBytes, 256 * MiB);
     EXPECT_LT(desktop.cpuSeconds, 1.0);
     // What the desktop takes for a small picture that it opens.
-    const ProgramEnd opened = runProgram({OpenInDesktop, dir.file("small.jpg")}, logs.path(), {},
+    const ProgramEnd opened = runProgram({OpenInDesktop, dir.file("photo.jpg")}, logs.path(), {},
                                          {"QT_QPA_PLATFORM=offscreen"});
     EXPECT_EQ(opened.err, "");
     std::cout << "49157 x 27397 claimed in " << fs::file_size(claim) << " bytes: masume-batch "

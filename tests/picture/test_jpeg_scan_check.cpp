@@ -234,13 +234,9 @@ TEST(JpegScanCheck, MarkersAreFoundAsTheDecoderFindsThem)
 TEST(JpegScanCheck, PrefixesOfAFileBeingRead)
 {
     TempDir dir;
-    writePpm(photoLike(96, 64, 3), dir.file("p.ppm"));
-    ASSERT_EQ(
-        run("cjpeg -progressive -outfile '" + dir.file("p.jpg") + "' '" + dir.file("p.ppm") + "'"),
-        0);
-    ASSERT_EQ(run("cjpeg -outfile '" + dir.file("b.jpg") + "' '" + dir.file("p.ppm") + "'"), 0);
-    const std::vector<uint8_t> progressive = fileBytes(dir.file("p.jpg"));
-    const std::vector<uint8_t> claim = withFrameSize(progressive, 49157, 27397);
+    const std::vector<uint8_t> progressive = cjpegPhoto(dir, "p.jpg", 96, 64, 3, "-progressive");
+    const std::vector<uint8_t> baseline = cjpegPhoto(dir, "b.jpg", 96, 64, 3);
+    const std::vector<uint8_t> claim = smallFileClaimingAHugePicture(dir);
     struct Case
     {
         const char *what;
@@ -248,7 +244,7 @@ TEST(JpegScanCheck, PrefixesOfAFileBeingRead)
         Verdict verdict;
     };
     for (const Case &c : {Case {"progressive", progressive, Verdict::Fits},
-                          Case {"baseline", fileBytes(dir.file("b.jpg")), Verdict::Fits},
+                          Case {"baseline", baseline, Verdict::Fits},
                           Case {"a huge claim", claim, Verdict::TooShort}}) {
         SCOPED_TRACE(c.what);
         EXPECT_STREQ(nameOf(check(c.file)), nameOf(c.verdict));
