@@ -196,6 +196,10 @@ std::variant<BatchOptions, UsageError> parseArguments(const std::vector<std::str
             o.gridOnly = true;
             continue;
         }
+        if (a == "--no-auto-orient") {
+            o.autoOrient = false;
+            continue;
+        }
         // Options with a value, as "--name VALUE" or "--name=VALUE".
         std::string name = a, value;
         const size_t eq = a.find('=');

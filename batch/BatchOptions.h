@@ -29,6 +29,9 @@ struct BatchOptions
     bool withGrid = true;
     // The grid alone, as an RGBA PNG (--grid-only).
     bool gridOnly = false;
+    // JPEG photos turned upright as their Exif block says (setJpegAutoOrient);
+    // --no-auto-orient keeps them as stored.
+    bool autoOrient = true;
     std::optional<std::string> output; // -o, for a single input; "-": standard output
     std::optional<std::string> outputDir; // --out-dir
     // --format: the format of standard output, and of each output under

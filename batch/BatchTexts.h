@@ -86,6 +86,12 @@ inline constexpr OptionHelp Options[] = {
      {"grid colour, six hex digits, red first (default 000000)",
       "グリッドの色。赤、緑、青の順に 16 進数 6 桁（既定値 000000）"}},
     {"--without-grid", {"write the picture without the grid", "グリッドを付けずに画像を保存する"}},
+    {"--no-auto-orient",
+     {"keep JPEG photos as stored; by default a photo whose Exif block says it is stored turned "
+      "or mirrored is turned upright first, as masume shows it",
+      "JPEG の写真を保存されたままの向きで使う。既定では、Exif "
+      "が回転または鏡像で保存されていると示す写真を、masume "
+      "が表示するように正しい向きに直してから使う"}},
     {"--grid-only",
      {"write the grid alone as an RGBA PNG of the picture's size: the lines in the grid colour, "
       "every other pixel transparent (needs a PNG output)",

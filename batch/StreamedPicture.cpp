@@ -59,7 +59,8 @@ struct InputFormat
 };
 
 // The rows of a picture of a format read from source.
-std::unique_ptr<PictureStream> rowsOf(InputFormat format, ByteSource &source)
+std::unique_ptr<PictureStream> rowsOf(InputFormat format, ByteSource &source,
+                                      const BatchOptions &options)
 {
     if (format.png)
         return std::make_unique<PngStream>(source);
@@ -67,6 +68,7 @@ std::unique_ptr<PictureStream> rowsOf(InputFormat format, ByteSource &source)
     if (kind == PictureKind::Jpeg) {
         JpegReading reading;
         reading.use = PictureUse::Rows;
+        reading.autoOrient = options.autoOrient;
         return openJpegStream(source, reading);
     }
     // The other readers hold the picture; icons and metafiles are refused
@@ -86,7 +88,9 @@ std::optional<InputFormat> formatOfContent(std::span<const uint8_t> start)
 
 // The rows of an open file (or standard input) whose format its first bytes
 // tell; `refuse` raises the message for anything else.
-template<class Refuse> OpenedPicture openByContent(std::unique_ptr<ByteSource> file, Refuse refuse)
+template<class Refuse>
+OpenedPicture openByContent(std::unique_ptr<ByteSource> file, const BatchOptions &options,
+                            Refuse refuse)
 {
     OpenedPicture opened;
     opened.file = std::move(file);
@@ -96,7 +100,7 @@ template<class Refuse> OpenedPicture openByContent(std::unique_ptr<ByteSource> f
     if (!format)
         refuse();
     opened.start = std::make_unique<PrefixedSource>(std::move(start), *opened.file);
-    opened.rows = rowsOf(*format, *opened.start);
+    opened.rows = rowsOf(*format, *opened.start, options);
     return opened;
 }
 
@@ -108,7 +112,7 @@ template<class Refuse> OpenedPicture openByContent(std::unique_ptr<ByteSource> f
 OpenedPicture openPicture(const BatchOptions &options, const std::string &input)
 {
     if (input == StandardStream) {
-        return openByContent(std::make_unique<FileSource>(),
+        return openByContent(std::make_unique<FileSource>(), options,
                              [&] { raise(texts::NoPictureOnInput.in(options.language)); });
     }
     std::string extension = extensionOf(input);
@@ -117,7 +121,7 @@ OpenedPicture openPicture(const BatchOptions &options, const std::string &input)
     OpenedPicture opened;
     if (extension == "png") {
         opened.file = std::make_unique<FileSource>(input);
-        opened.rows = rowsOf({true}, *opened.file);
+        opened.rows = rowsOf({true}, *opened.file, options);
         return opened;
     }
     const PictureFormat *format = findPictureFormat(extension);
@@ -129,11 +133,11 @@ OpenedPicture openPicture(const BatchOptions &options, const std::string &input)
         } catch (const Error &) {
             unknown();
         }
-        return openByContent(std::move(file), unknown);
+        return openByContent(std::move(file), options, unknown);
     }
     if (format->kind == PictureKind::Jpeg) {
         opened.file = std::make_unique<FileSource>(input);
-        opened.rows = rowsOf({false, format->kind}, *opened.file);
+        opened.rows = rowsOf({false, format->kind}, *opened.file, options);
     } else {
         opened.rows = std::make_unique<SurfaceStream>(makeSurface(readPicture(input)));
     }

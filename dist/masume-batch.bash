@@ -46,8 +46,8 @@ _masume_batch()
         [[ ${words[i]} == -- ]] && options_end=true
     done
     if ! $options_end && [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--kind --size --color --without-grid --grid-only --format
-            --quality --sampling -j --jobs -o --out-dir --help --' -- "$cur"))
+        COMPREPLY=($(compgen -W '--kind --size --color --without-grid --grid-only --no-auto-orient
+            --format --quality --sampling -j --jobs -o --out-dir --help --' -- "$cur"))
         return
     fi
     _filedir '@(bmp|jpg|jpeg|png)'

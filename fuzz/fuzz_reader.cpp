@@ -1,11 +1,15 @@
 // One reader fed with arbitrary file content, then a surface made from what
 // it accepted. Anything but one of the readers' own messages, or a surface
-// of another size than the picture's header gave, is a finding.
+// of another size than the picture's header gave (turned upright for a
+// JPEG file's Exif orientation), is a finding. For JPEG files also the
+// check of the first scan's data on a prefix of the file: it may not know
+// yet, but what it says must be what it says of the whole file.
 //
 // Built once per reader (fuzz_bmp, fuzz_jpeg, fuzz_icon, fuzz_metafile).
 // Replay: pass files instead of folders, e.g. bin/fuzz_bmp crash-1234.
 
 #include "common/Error.h"
+#include "picture/JpegScanCheck.h"
 #include "picture/PictureFile.h"
 #include "picture/ReaderMessages.h"
 
@@ -41,6 +45,15 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+#if defined(MASUME_FUZZ_JPEG)
+    {
+        const std::vector<uint8_t> prefix(data, data + size / 2);
+        const ScanDataVerdict part = checkFirstScanData(prefix, false);
+        if (part != ScanDataVerdict::NeedMore
+            && part != checkFirstScanData(std::span<const uint8_t>(data, size), true))
+            std::abort();
+    }
+#endif
     try {
         const Picture picture = readPictureBytes(Kind, std::vector<uint8_t>(data, data + size));
         const Surface surface = makeSurface(picture);

@@ -6,8 +6,9 @@
 #       tests/picture/data (fuzz-<target>-*) and any files given, through
 #       the target their name says (fuzz-bmp-..., fuzz-jpeg-..., ...)
 #
-# Seeds come from the shared fixtures and tests/picture/data, and for PNG
-# from tests/picture/make-png-cases.py (Debian's python3-png); the growing
+# Seeds come from the shared fixtures, tests/picture/data, fuzz/seeds (Exif
+# blocks written by exiftool, for fuzz_exif), and for PNG from
+# tests/picture/make-png-cases.py (Debian's python3-png); the growing
 # corpus and any crash files stay in <bindir>/../fuzz-work/<target>/.
 # Exits non-zero when a target finds a crash or a replayed file fails.
 set -eu
@@ -19,7 +20,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 fixtures=${MASUME_FIXTURES:-$src/../shared/fixtures}
 data=$src/tests/picture/data
 work=$bindir/../fuzz-work
-targets="bmp jpeg icon metafile png"
+targets="bmp jpeg icon metafile png exif"
 
 seeds() {
     case $1 in
@@ -31,6 +32,7 @@ seeds() {
         /usr/bin/python3 "$src/tests/picture/make-png-cases.py" "$work/png/made" >&2
         find "$work/png/made" -name '*.png'
         ;;
+    exif) find "$src/fuzz/seeds/exif" -type f ;;
     esac
     find "$data" -name "fuzz-$1-*"
 }

@@ -13,10 +13,6 @@ namespace {
 
 constexpr size_t FileHeaderSize = 14;
 
-// Pixels per metre beyond this (25,400 dots per inch) are no scanner's or
-// printer's: a header claiming them is damaged.
-constexpr uint32_t MaxDensity = 1'000'000;
-
 enum Compression : uint32_t {
     BI_RGB = 0,
     BI_RLE8 = 1,
@@ -75,8 +71,10 @@ void checkMasks(const std::array<uint32_t, 3> &masks, int bitsPerPixel)
         invalid();
 }
 
-// The file header: "BM", the file's recorded size, where the pixels start
-// (0: after the colour table) and the size of the info header that follows.
+// The file header: "BM", where the pixels start (0: after the colour table)
+// and the size of the info header that follows. The file's recorded size is
+// not read: writers record too little (only the headers) or too much, and
+// whether the pixels are all there is judged from the pixels themselves.
 struct FileHeader
 {
     uint32_t pixelOffset;
@@ -93,10 +91,6 @@ FileHeader readFileHeader(std::span<const uint8_t> file)
         invalid();
     if (n < FileHeaderSize + 4)
         truncated();
-    // A file shorter than its recorded size has lost its end. (Some OS/2
-    // writers record only the headers' size; a smaller value is harmless.)
-    if (u32(f + 2) > n)
-        truncated();
     const FileHeader header {u32(f + 10), u32(f + FileHeaderSize)};
     if (!knownHeaderSize(header.infoSize))
         invalid();
@@ -105,8 +99,9 @@ FileHeader readFileHeader(std::span<const uint8_t> file)
     return header;
 }
 
-// The fields of the info header, as stored (OS/2 1.x core headers have no
-// compression, image size or colour count: 0).
+// The fields of the info header that find or decode the pixels, as stored
+// (OS/2 1.x core headers have no compression, image size or colour count:
+// 0). The densities and the count of important colours are not read.
 struct InfoHeader
 {
     int64_t width, height;
@@ -131,8 +126,6 @@ InfoHeader readInfoHeader(std::span<const uint8_t> file, uint32_t infoSize)
     if (infoSize >= 40) {
         info.compression = u32(h + 16);
         info.imageSize = u32(h + 20);
-        if (u32(h + 24) > MaxDensity || u32(h + 28) > MaxDensity)
-            invalid();
         info.colours = u32(h + 32);
     }
     return info;
@@ -246,8 +239,9 @@ size_t takePalette(std::span<const uint8_t> file, uint32_t infoSize, uint32_t pi
 }
 
 // Where the pixels lie and how many bytes they take: for run-length coding
-// the image size (or the rest of the file); otherwise every row, the last
-// one possibly without its padding, all of them within the file.
+// the image size (or the rest of the file), all of it within the file;
+// otherwise every row, the last one possibly without its padding, all of
+// them within the file, whatever the image size says (it is not needed).
 void locatePixels(std::span<const uint8_t> file, size_t pixelOffset, const InfoHeader &info,
                   BmpLayout &out)
 {
@@ -255,10 +249,10 @@ void locatePixels(std::span<const uint8_t> file, size_t pixelOffset, const InfoH
     if (out.pixelOffset > file.size())
         truncated();
     const size_t available = file.size() - out.pixelOffset;
-    if (info.imageSize > available)
-        truncated();
 
     if (out.coding == BmpLayout::Coding::Rle8 || out.coding == BmpLayout::Coding::Rle4) {
+        if (info.imageSize > available)
+            truncated();
         out.pixelBytes = info.imageSize ? info.imageSize : available;
         return;
     }

@@ -38,8 +38,11 @@ struct BmpLayout
 // file of at least one byte. Raises "ビットマップイメージが不正です" for a
 // file without "BM", a plane count other than 1 and impossible or
 // unsupported header values, "ストリームからの読み込みエラー" for a file
-// that ends inside its headers, colour table or (uncompressed) pixels or
-// is shorter than its headers say.
+// that ends inside its headers, colour table or (uncompressed) pixels, or
+// before the end of its run-length data as the image size gives it. Fields
+// that neither find nor decode the pixels (the recorded file size, the image
+// size of uncompressed pixels, the densities, the important colours) never
+// refuse a file.
 BmpLayout parseBmpHeader(std::span<const uint8_t> file);
 
 } // namespace masume

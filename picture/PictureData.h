@@ -17,7 +17,9 @@ struct Picture::Data
     int height = 0;
     // Bitmap: the pixels, already at 24 bits per pixel.
     Surface bitmap;
-    // Jpeg: the whole file, decoded when a surface is made from it.
+    // Jpeg: the whole file, decoded when a surface is made from it (width
+    // and height above are those of the picture turned upright as its Exif
+    // block says, see picture/Orientation.h).
     std::vector<uint8_t> jpegBytes;
 };
 

@@ -103,4 +103,13 @@ void setPicturePixelLimit(uint64_t pixels);
 void setJpegEightBitOutput(bool eightBits);
 bool jpegEightBitOutput();
 
+// Whether JPEG photos are turned upright as their Exif block says (on by
+// default; masume-batch --no-auto-orient turns it off): a picture stored
+// sideways or mirrored becomes the upright one, its width and height
+// swapped for a quarter turn, from reading on (Picture::width() and
+// height() included). A damaged Exif block counts as none. Read when a
+// file is read.
+void setJpegAutoOrient(bool upright);
+bool jpegAutoOrient();
+
 } // namespace masume

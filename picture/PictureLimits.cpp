@@ -15,6 +15,7 @@ constexpr uint64_t BytesPerPicturePixel = 16;
 
 std::atomic<uint64_t> chosenLimit {0};
 std::atomic<bool> eightBitOutput {false};
+std::atomic<bool> autoOrient {true};
 
 } // namespace
 
@@ -51,6 +52,16 @@ void setJpegEightBitOutput(bool eightBits)
 bool jpegEightBitOutput()
 {
     return eightBitOutput.load(std::memory_order_relaxed);
+}
+
+void setJpegAutoOrient(bool upright)
+{
+    autoOrient.store(upright, std::memory_order_relaxed);
+}
+
+bool jpegAutoOrient()
+{
+    return autoOrient.load(std::memory_order_relaxed);
 }
 
 } // namespace masume

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "raster/Surface.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -27,6 +29,10 @@ public:
     // (a whole picture it had to hold, a decoder's coefficients); 0 for a
     // stream that decodes as it goes.
     virtual uint64_t heldBytes() const { return 0; }
+    // A stream that holds its picture whole as a 24-bit surface hands it
+    // over instead of its rows, so that the desktop program takes it
+    // without a copy (the stream is then used up); false for any other.
+    virtual bool handOver(Surface &picture) { return false; }
 
 protected:
     int m_width = 0;

@@ -26,4 +26,10 @@ uint64_t SurfaceStream::heldBytes() const
     return uint64_t(m_picture.stride()) * uint64_t(m_height);
 }
 
+bool SurfaceStream::handOver(Surface &picture)
+{
+    picture = std::move(m_picture);
+    return true;
+}
+
 } // namespace masume

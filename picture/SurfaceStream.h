@@ -14,6 +14,7 @@ public:
     explicit SurfaceStream(Surface picture);
     void readRows(uint8_t *out, ptrdiff_t stride, int count) override;
     uint64_t heldBytes() const override;
+    bool handOver(Surface &picture) override;
 
 private:
     Surface m_picture;

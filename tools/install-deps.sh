@@ -16,6 +16,8 @@ PACKAGES="$PACKAGES python3-png"
 # manual pages (lexgrog of man-db reads the Japanese pages' NAME lines) and
 # the bash completion of masume-batch.
 PACKAGES="$PACKAGES desktop-file-utils appstream groff-base man-db bash-completion"
+# The tests of photos with an Exif orientation tag their files with exiftool.
+PACKAGES="$PACKAGES libimage-exiftool-perl"
 [ "${MASUME_WITH_FUZZ:-0}" = 1 ] && PACKAGES="$PACKAGES clang libclang-rt-14-dev"
 # make package: dpkg-shlibdeps (with file) finds the package's dependencies;
 # lintian and hardening-check (devscripts) check the package built.

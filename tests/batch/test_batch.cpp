@@ -9,6 +9,7 @@
 #include "batch/PictureSizeProbe.h"
 #include "common/Error.h"
 #include "common/Messages.h"
+#include "picture/ExifTestSupport.h"
 #include "picture/PictureFile.h"
 #include "support/Pixels.h"
 
@@ -141,6 +142,57 @@ TEST(BatchPictures, WithoutGridWritesTheBackground)
         {"--kind", "square", "--size", "3x3", "--without-grid", "-o", folder / "plain.bmp", input});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(test::samePixels(readBack(folder / "plain.bmp"), readBack(input)));
+}
+
+// Photos stored turned or mirrored, with their Exif orientation: the
+// desktop program's background is the upright picture, and the grid of
+// every kind is drawn on it, there and in masume-batch's output, pixel for
+// pixel as for the upright file; --no-auto-orient keeps the stored picture.
+TEST(BatchPictures, PhotosAreGriddedUpright)
+{
+    test::TempDir dir;
+    // 9 x 5 blocks of 8 x 8 pixels: jpegtran turns them without loss.
+    test::writeBlockPicture(dir, "upright.jpg", 9, 5);
+    const std::string upright = dir.file("upright.jpg");
+    const Surface uprightPixels = readBack(upright);
+    const Colour colour = rgb(0xC0, 0x10, 0x80);
+    const std::string out = dir.file("out.bmp");
+    const auto batchOutput
+        = [&](const std::string &input, const GridKindRow &kind, bool autoOrient) {
+              std::vector<std::string> args = {"--kind", kind.batchName, "--size", "7x6", "--color",
+                                               "c01080", "-o",           out,      input};
+              if (!autoOrient)
+                  args.insert(args.begin(), "--no-auto-orient");
+              const Outcome run = runBatch(args);
+              EXPECT_EQ(run.status, 0) << run.err;
+              return readBack(out);
+          };
+    std::map<std::string, Surface> expected; // by kind: the upright file's
+    for (const GridKindRow &kind : GridKindTable)
+        expected[kind.batchName] = batchOutput(upright, kind, true);
+    for (int n = 2; n <= 8; ++n) {
+        const std::string stored = test::writeStoredCopy(dir, upright, n, n);
+        const std::string untagged = test::writeStoredCopy(dir, upright, n, 0);
+        for (const GridKindRow &kind : GridKindTable) {
+            SCOPED_TRACE(std::to_string(n) + " " + kind.batchName);
+            WindowlessChain chain(7, 6);
+            chain.grid.setGridKind(kind.code);
+            chain.grid.setGridColour(colour);
+            UnattendedHost host;
+            PictureCommands(chain.canvas, host).OpenPicture1Accept(stored);
+            std::string where;
+            EXPECT_TRUE(test::samePixels(chain.canvas.Layers()[0], uprightPixels, &where)) << where;
+            EXPECT_TRUE(
+                test::samePixels(chain.canvas.Compounds()[1], expected[kind.batchName], &where))
+                << where;
+            EXPECT_TRUE(
+                test::samePixels(batchOutput(stored, kind, true), expected[kind.batchName], &where))
+                << where;
+            const auto asStored = desktopComposites(untagged, kind.code, 7, 6, colour);
+            EXPECT_TRUE(test::samePixels(batchOutput(stored, kind, false), asStored[1], &where))
+                << where;
+        }
+    }
 }
 
 // The saving rules of the desktop program: no extension gets ".bmp", any
@@ -445,6 +497,10 @@ TEST(BatchArguments, OptionValues)
     EXPECT_EQ(o.sizeV, 4);
     EXPECT_EQ(o.inputs, (std::vector<std::string> {"a.bmp", "-b.bmp", "-o"}));
     EXPECT_EQ(o.jobs, 0) << "as many as the cores by default";
+    EXPECT_TRUE(o.autoOrient) << "photos upright by default";
+    const auto asStored = batch::parseArguments({"--no-auto-orient", "-o", "o.bmp", "a.jpg"});
+    ASSERT_TRUE(std::holds_alternative<batch::BatchOptions>(asStored));
+    EXPECT_FALSE(std::get<batch::BatchOptions>(asStored).autoOrient);
 
     EXPECT_EQ(batch::parseJobs("1"), 1);
     EXPECT_EQ(batch::parseJobs("1024"), 1024);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -28,6 +30,10 @@ struct ProgramEnd
 {
     int status = -1; // the exit status, or 128 + the signal that ended it
     std::string err;
+    // What the program took: its largest resident set and its processor
+    // time (user and system).
+    uint64_t peakBytes = 0;
+    double cpuSeconds = 0;
 };
 
 inline std::string contentOf(const fs::path &path)
@@ -96,8 +102,16 @@ public:
     {
         ProgramEnd end;
         int status = 0;
-        if (m_pid > 0 && ::waitpid(m_pid, &status, 0) == m_pid)
+        struct rusage usage
+        {
+        };
+        if (m_pid > 0 && ::wait4(m_pid, &status, 0, &usage) == m_pid) {
             end.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            end.peakBytes = uint64_t(usage.ru_maxrss) * 1024;
+            const auto seconds
+                = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+            end.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        }
         m_pid = -1;
         end.err = contentOf(m_err);
         return end;

@@ -11,6 +11,8 @@
 #include "batch/StreamedPicture.h"
 #include "common/Error.h"
 #include "common/Messages.h"
+#include "picture/ExifTestSupport.h"
+#include "picture/JpegTestSupport.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureTestSupport.h"
 #include "raster/PixelBuffer.h"
@@ -22,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <iostream>
+#include <jerror.h>
 #include <map>
 #include <new>
 #include <sstream>
@@ -287,6 +290,50 @@ TEST(AllocationFaults, TheRoadFromJpegToJpegTakesOnePictureSizedBlock)
     commands.SaveAsPicture1Accept(dir.file("out.bmp"));
     EXPECT_EQ(stopFailingAllocations(), 1u);
     EXPECT_EQ(makeSurface(readPicture(dir.file("out.bmp"))).width(), w);
+}
+
+// A photo stored turned a quarter takes no more: its rows are turned into
+// the background while they are decoded, through a band of a few rows.
+TEST(AllocationFaults, ATurnedPhotoTakesOnePictureSizedBlock)
+{
+    const int w = 1000, h = 800;
+    const size_t pictureBytes = size_t(Surface::rowBytes(h, PixelFormat::Rgb24)) * w;
+    TempDir dir;
+    writeJpegFile(photoLike(w, h, 4), dir.file("stored.jpg"));
+    writeBytes(dir.file("turned.jpg"),
+               withApp1(fileBytes(dir.file("stored.jpg")), exifBlock(true, {orientationEntry(6)})));
+    PixelBuffer::releasePool();
+
+    failAllocationsOfAtLeast(pictureBytes, UINT64_MAX); // counts, fails none
+    const Surface upright = makeSurface(readPicture(dir.file("turned.jpg")));
+    EXPECT_EQ(stopFailingAllocations(), 1u);
+    EXPECT_EQ(upright.width(), h);
+    EXPECT_EQ(upright.height(), w);
+}
+
+// A progressive file is read whole before its picture is allocated: one
+// that fails in a later scan (a scan that names a Huffman table never
+// defined) takes no block of the picture's size, only the message.
+TEST(AllocationFaults, AMultiScanFileFailingInALaterScanTakesNoPictureSizedBlock)
+{
+    const Picture damaged
+        = readPicture(Fixtures + "/jpeg/its-d085a42245996e5750a30ccb48791bcf.jpg");
+    const size_t pictureBytes
+        = size_t(Surface::rowBytes(damaged.width(), PixelFormat::Rgb24)) * size_t(damaged.height());
+    PixelBuffer::releasePool();
+
+    failAllocationsOfAtLeast(pictureBytes); // fails every one
+    std::string message;
+    try {
+        makeSurface(damaged);
+    } catch (const Error &e) {
+        message = e.what();
+    } catch (const std::bad_alloc &) {
+        message = "std::bad_alloc";
+    }
+    stopFailingAllocations();
+    EXPECT_EQ(message, jpegError(JERR_NO_HUFF_TABLE));
+    EXPECT_FALSE(anAllocationFailed());
 }
 
 namespace {

@@ -12,6 +12,7 @@
 
 #include "ProgramRun.h"
 #include "common/Messages.h"
+#include "picture/JpegTestSupport.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureTestSupport.h"
 #include "support/Pixels.h"
@@ -22,6 +23,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <jerror.h>
 #include <map>
 #include <random>
 #include <sstream>
@@ -34,6 +36,7 @@ namespace {
 
 const std::string Batch = MASUME_BATCH;
 const std::string Desktop = MASUME_DESKTOP;
+const std::string OpenInDesktop = MASUME_OPEN_IN_DESKTOP;
 const std::string FailingPreload = MASUME_FAILING_PRELOAD;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -307,6 +310,44 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
               (std::vector<std::string> {"claim.bmp", "out.bmp", "photo-out.jpg", "photo.bmp"}));
     std::cout << "1 GiB cgroup (" << controller << "), 20000 x 20000 claim: exit " << refused.status
               << ", " << refused.err;
+}
+
+// A progressive JPEG of under 1 KB whose frame claims 49157 x 27397 pixels
+// (1.3 gigapixels: 4 GB of picture, as much again of the decoder's
+// coefficients) is refused as damaged at once by both programs: its first
+// scan cannot hold the blocks it claims. Peak memory and processor time of
+// the whole process, the desktop's windows included.
+TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
+{
+    TempDir dir, logs;
+    const std::string claim = dir.file("claim.jpg");
+    writeBytes(claim, smallFileClaimingAHugePicture(dir));
+    cjpegPhoto(dir, "photo.jpg", 64, 48, 2, "-progressive");
+    ASSERT_LT(fs::file_size(claim), 1000u);
+    const std::string damaged = jpegError(JERR_INPUT_EOF);
+    constexpr uint64_t MiB = 1 << 20;
+
+    const ProgramEnd batch = runProgram({Batch, "-o", dir.file("out.bmp"), claim}, logs.path());
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, line(claim, damaged));
+    EXPECT_LT(batch.peakBytes, 256 * MiB);
+    EXPECT_LT(batch.cpuSeconds, 1.0);
+
+    const ProgramEnd desktop
+        = runProgram({OpenInDesktop, claim}, logs.path(), {}, {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(desktop.status, 0);
+    EXPECT_EQ(desktop.err, damaged + ".\n");
+    EXPECT_LT(desktop.peakBytes, 256 * MiB);
+    EXPECT_LT(desktop.cpuSeconds, 1.0);
+    // What the desktop takes for a small picture that it opens.
+    const ProgramEnd opened = runProgram({OpenInDesktop, dir.file("photo.jpg")}, logs.path(), {},
+                                         {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(opened.err, "");
+    std::cout << "49157 x 27397 claimed in " << fs::file_size(claim) << " bytes: masume-batch "
+              << batch.cpuSeconds << " s, " << batch.peakBytes / MiB
+              << " MiB; the desktop's windows " << desktop.cpuSeconds << " s, "
+              << desktop.peakBytes / MiB << " MiB (opening a 64 x 48 photo: " << opened.cpuSeconds
+              << " s, " << opened.peakBytes / MiB << " MiB)\n";
 }
 
 // Allocations that fail in the real program, converting a 6000 x 4000

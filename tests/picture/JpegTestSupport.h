@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the JPEG tests: the library's error message, made-up frame
-// sizes.
+// sizes, photo-like files written by cjpeg.
 
 #include "PictureTestSupport.h"
 
@@ -33,6 +33,26 @@ inline std::vector<uint8_t> withFrameSize(std::vector<uint8_t> file, int w, int 
         }
     ADD_FAILURE() << "no frame header";
     return file;
+}
+
+// A photo-like picture of w x h (photoLike with that seed) written by cjpeg
+// with the given options into the folder as `name`; its bytes.
+inline std::vector<uint8_t> cjpegPhoto(const TempDir &dir, const std::string &name, int w, int h,
+                                       unsigned seed, const std::string &options = "")
+{
+    writePpm(photoLike(w, h, seed), dir.file(name + ".ppm"));
+    if (run("cjpeg " + options + " -outfile '" + dir.file(name) + "' '" + dir.file(name + ".ppm")
+            + "'")
+        != 0)
+        ADD_FAILURE() << "cjpeg " << options << " failed";
+    return fileBytes(dir.file(name));
+}
+
+// A progressive file of under 1 KB whose frame claims 49157 x 27397 pixels
+// (1.3 gigapixels), while its first scan holds the blocks of 64 x 48.
+inline std::vector<uint8_t> smallFileClaimingAHugePicture(const TempDir &dir)
+{
+    return withFrameSize(cjpegPhoto(dir, "small.jpg", 64, 48, 1, "-progressive"), 49157, 27397);
 }
 
 } // namespace masume::test

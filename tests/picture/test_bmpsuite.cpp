@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 using namespace masume;
@@ -122,13 +123,31 @@ TEST(BmpSuite, EveryGoodFileEqualsOneOfItsReferences)
     EXPECT_GT(files, 20);
 }
 
+// Every bad file fails with a reading message, but for four whose pixels
+// are all there and differ from g/pal1.bmp only in header fields that
+// neither find nor decode them (the recorded file size, the image size,
+// the densities): those open with pal1's pixels.
 TEST(BmpSuite, EveryBadFileFailsWithAReadingMessage)
 {
-    for (const Entry &e : manifest())
-        if (e.file[0] == 'b') {
+    const std::set<std::string> lenient
+        = {"b/badfilesize.bmp", "b/badbitssize.bmp", "b/baddens1.bmp", "b/baddens2.bmp"};
+    int opened = 0;
+    for (Entry e : manifest()) {
+        if (e.file[0] != 'b')
+            continue;
+        if (lenient.count(e.file)) {
+            e.refs = {"pal1.png"};
             const Outcome o = decodeSuiteFile(e);
-            EXPECT_TRUE(isReadingMessage(o.error)) << e.file << ": " << o.error;
+            EXPECT_EQ(o.error, "") << e.file;
+            EXPECT_EQ(o.matches, "pal1.png") << e.file;
+            EXPECT_FALSE(o.whereOpaque) << e.file;
+            ++opened;
+            continue;
         }
+        const Outcome o = decodeSuiteFile(e);
+        EXPECT_TRUE(isReadingMessage(o.error)) << e.file << ": " << o.error;
+    }
+    EXPECT_EQ(opened, 4);
 }
 
 // The questionable files: what this reader does with each, so that a change

@@ -15,6 +15,7 @@
 
 #include "PictureTestSupport.h"
 #include "PngTestSupport.h"
+#include "picture/ExifOrientation.h"
 #include "picture/PictureFile.h"
 #include "picture/ReaderMessages.h"
 
@@ -125,6 +126,13 @@ std::string checkPng(const std::vector<uint8_t> &file)
     return "";
 }
 
+// fuzz_exif's check: the Exif parser gives an orientation of 1 to 8.
+std::string checkExif(const std::vector<uint8_t> &block)
+{
+    const int o = exifOrientation(block);
+    return o >= 1 && o <= 8 ? "" : "orientation " + std::to_string(o);
+}
+
 // The files with an extension under a folder, sorted.
 std::vector<std::string> filesIn(const std::string &folder, const std::string &extension)
 {
@@ -158,6 +166,7 @@ TEST(FuzzFindings, KeptFindingsGiveASurfaceOrAReaderMessage)
         {"icon", reader(PictureKind::Icon)},
         {"metafile", reader(PictureKind::Metafile)},
         {"png", checkPng},
+        {"exif", checkExif},
     };
     FuzzLimit limit;
     for (const auto &entry : fs::directory_iterator(MASUME_PICTURE_DATA)) {
@@ -216,4 +225,18 @@ TEST(FuzzFindings, AMadeCorpusOfPngFilesGivesRowsOrAReaderMessage)
                 << fs::path(seed).filename().string() << ", variant " << n;
     }
     EXPECT_GE(replayed, 3000u);
+}
+
+// The Exif blocks of fuzz_exif's seeds changed in the same ways.
+TEST(FuzzFindings, AMadeCorpusOfExifBlocksGivesAnOrientation)
+{
+    const std::vector<std::string> seeds = filesIn(MASUME_EXIF_SEEDS, ".bin");
+    ASSERT_FALSE(seeds.empty());
+    for (const std::string &seed : seeds) {
+        const std::vector<uint8_t> block = fileBytes(seed);
+        EXPECT_GT(exifOrientation(block), 1) << seed;
+        for (uint32_t n = 1; n <= 3000; ++n)
+            EXPECT_EQ(checkExif(mutated(block, n)), "")
+                << fs::path(seed).filename().string() << ", variant " << n;
+    }
 }
