@@ -332,6 +332,13 @@ TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
     EXPECT_EQ(batch.err, line(claim, damaged));
     EXPECT_LT(batch.peakBytes, 256 * MiB);
     EXPECT_LT(batch.cpuSeconds, 1.0);
+    // The same file through a pipe, judged from the bytes read ahead.
+    const ProgramEnd piped = runProgram(
+        {"/bin/sh", "-c", "cat \"$0\" | \"$1\" --format bmp -o - -", claim, Batch}, logs.path());
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err, line("-", damaged));
+    EXPECT_LT(piped.peakBytes, 256 * MiB);
+    EXPECT_LT(piped.cpuSeconds, 1.0);
 
     const ProgramEnd desktop
         = runProgram({OpenInDesktop, claim}, logs.path(), {}, {"QT_QPA_PLATFORM=offscreen"});
