@@ -9,6 +9,7 @@
 #include "common/Messages.h"
 #include "picture/AtomicFile.h"
 #include "picture/BmpEncoder.h"
+#include "picture/BmpStream.h"
 #include "picture/JpegEncoder.h"
 #include "picture/JpegStream.h"
 #include "picture/PictureFile.h"
@@ -65,14 +66,17 @@ std::unique_ptr<PictureStream> rowsOf(InputFormat format, ByteSource &source,
     if (format.png)
         return std::make_unique<PngStream>(source);
     const PictureKind kind = format.kind;
+    if (kind == PictureKind::Bitmap && source.seekable() && source.size() > 0)
+        return openBmpStream(source, PictureUse::Rows);
     if (kind == PictureKind::Jpeg) {
         JpegReading reading;
         reading.use = PictureUse::Rows;
         reading.autoOrient = options.autoOrient;
         return openJpegStream(source, reading);
     }
-    // The other readers hold the picture; icons and metafiles are refused
-    // as the desktop program refuses them.
+    // The other readers (a BMP file from a pipe, which cannot be read from
+    // its end; an empty one) hold the picture; icons and metafiles are
+    // refused as the desktop program refuses them.
     return std::make_unique<SurfaceStream>(makeSurface(readPictureBytes(kind, allBytesOf(source))));
 }
 
@@ -135,7 +139,7 @@ OpenedPicture openPicture(const BatchOptions &options, const std::string &input)
         }
         return openByContent(std::move(file), options, unknown);
     }
-    if (format->kind == PictureKind::Jpeg) {
+    if (format->kind == PictureKind::Jpeg || format->kind == PictureKind::Bitmap) {
         opened.file = std::make_unique<FileSource>(input);
         opened.rows = rowsOf({false, format->kind}, *opened.file, options);
     } else {

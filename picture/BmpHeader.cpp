@@ -212,8 +212,9 @@ size_t takeCoding(std::span<const uint8_t> file, uint32_t infoSize, const InfoHe
 // all of them in the file; without a count, the full table for the pixel
 // size, or as much of it as lies before the pixels (such short tables
 // occur). Returns where the table ends.
-size_t takePalette(std::span<const uint8_t> file, uint32_t infoSize, uint32_t pixelOffset,
-                   const InfoHeader &info, size_t paletteStart, BmpLayout &out)
+size_t takePalette(std::span<const uint8_t> file, uint64_t fileSize, uint32_t infoSize,
+                   uint32_t pixelOffset, const InfoHeader &info, size_t paletteStart,
+                   BmpLayout &out)
 {
     const size_t entryBytes = infoSize == 12 ? 3 : 4;
     if (pixelOffset != 0 && pixelOffset < paletteStart)
@@ -224,7 +225,7 @@ size_t takePalette(std::span<const uint8_t> file, uint32_t infoSize, uint32_t pi
         if (pixelOffset >= paletteStart)
             entries = std::min<uint64_t>(entries, (pixelOffset - paletteStart) / entryBytes);
     }
-    if (paletteStart + entries * entryBytes > file.size())
+    if (paletteStart + entries * entryBytes > fileSize)
         truncated();
     if (info.bitsPerPixel <= 8) {
         out.paletteSize = int(std::min<uint64_t>(entries, uint64_t(1) << info.bitsPerPixel));
@@ -242,13 +243,12 @@ size_t takePalette(std::span<const uint8_t> file, uint32_t infoSize, uint32_t pi
 // the image size (or the rest of the file), all of it within the file;
 // otherwise every row, the last one possibly without its padding, all of
 // them within the file, whatever the image size says (it is not needed).
-void locatePixels(std::span<const uint8_t> file, size_t pixelOffset, const InfoHeader &info,
-                  BmpLayout &out)
+void locatePixels(uint64_t fileSize, size_t pixelOffset, const InfoHeader &info, BmpLayout &out)
 {
     out.pixelOffset = pixelOffset;
-    if (out.pixelOffset > file.size())
+    if (out.pixelOffset > fileSize)
         truncated();
-    const size_t available = file.size() - out.pixelOffset;
+    const uint64_t available = fileSize - out.pixelOffset;
 
     if (out.coding == BmpLayout::Coding::Rle8 || out.coding == BmpLayout::Coding::Rle4) {
         if (info.imageSize > available)
@@ -270,18 +270,23 @@ void locatePixels(std::span<const uint8_t> file, size_t pixelOffset, const InfoH
 
 } // namespace
 
-BmpLayout parseBmpHeader(std::span<const uint8_t> file)
+BmpLayout parseBmpHeader(std::span<const uint8_t> start, uint64_t fileSize)
 {
-    const FileHeader header = readFileHeader(file);
-    const InfoHeader info = readInfoHeader(file, header.infoSize);
+    const FileHeader header = readFileHeader(start);
+    const InfoHeader info = readInfoHeader(start, header.infoSize);
     BmpLayout out;
     takeDimensions(info, out);
-    const size_t paletteStart = takeCoding(file, header.infoSize, info, out);
-    const size_t paletteEnd
-        = takePalette(file, header.infoSize, header.pixelOffset, info, paletteStart, out);
+    const size_t paletteStart = takeCoding(start, header.infoSize, info, out);
+    const size_t paletteEnd = takePalette(start, fileSize, header.infoSize, header.pixelOffset,
+                                          info, paletteStart, out);
     // An offset of 0 means the pixels follow the colour table.
-    locatePixels(file, header.pixelOffset ? header.pixelOffset : paletteEnd, info, out);
+    locatePixels(fileSize, header.pixelOffset ? header.pixelOffset : paletteEnd, info, out);
     return out;
+}
+
+BmpLayout parseBmpHeader(std::span<const uint8_t> file)
+{
+    return parseBmpHeader(file, file.size());
 }
 
 } // namespace masume

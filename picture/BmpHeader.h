@@ -45,4 +45,12 @@ struct BmpLayout
 // refuse a file.
 BmpLayout parseBmpHeader(std::span<const uint8_t> file);
 
+// The same from the file's first bytes, at least the first BmpHeaderBytes
+// of them (all of a shorter file), and the file's size: the pixels are
+// found, and checked to be there, without reading them.
+BmpLayout parseBmpHeader(std::span<const uint8_t> start, uint64_t fileSize);
+// What parseBmpHeader reads of a file's start at most: the file and info
+// headers, bit masks and a colour table of 256 entries.
+inline constexpr size_t BmpHeaderBytes = 2048;
+
 } // namespace masume

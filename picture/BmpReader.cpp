@@ -2,7 +2,13 @@
 #include "common/Messages.h"
 #include "picture/BmpHeader.h"
 #include "picture/BmpRows.h"
+#include "picture/BmpStream.h"
 #include "picture/PictureData.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 namespace masume {
 
@@ -11,24 +17,6 @@ namespace {
 [[noreturn]] void invalid()
 {
     raise(msg::BitmapInvalid);
-}
-
-Surface decodePlain(std::span<const uint8_t> file, const BmpLayout &layout)
-{
-    const BmpRowConverter converter(layout);
-    Surface surface(layout.width, layout.height, PixelFormat::Rgb24);
-    // Every row is converted (or the file is refused), so the surface is not
-    // painted first.
-    uint8_t *base = surface.pixelsForOverwrite();
-    const ptrdiff_t stride = surface.stride();
-    const uint8_t *pixels = file.data() + layout.pixelOffset;
-    for (int row = 0; row < layout.height; ++row) {
-        const int y = layout.topDown ? row : layout.height - 1 - row;
-        if (!converter.convert(pixels + size_t(row) * layout.rowBytes, base + y * stride,
-                               layout.width))
-            invalid();
-    }
-    return surface;
 }
 
 // BI_RLE8 and BI_RLE4 data, rows from the bottom. Pixels that the data skip
@@ -40,9 +28,10 @@ Surface decodePlain(std::span<const uint8_t> file, const BmpLayout &layout)
 class RleDecoder
 {
 public:
-    RleDecoder(std::span<const uint8_t> file, const BmpLayout &layout)
-        : m_in(file.data() + layout.pixelOffset)
-        , m_size(layout.pixelBytes)
+    // data: the run-length coded pixels, layout.pixelBytes of them.
+    RleDecoder(std::span<const uint8_t> data, const BmpLayout &layout)
+        : m_in(data.data())
+        , m_size(data.size())
         , m_layout(layout)
         , m_nibbles(layout.coding == BmpLayout::Coding::Rle4)
         , m_surface(layout.width, layout.height, PixelFormat::Rgb24, colourOf(layout.palette[0]))
@@ -137,7 +126,104 @@ private:
     ptrdiff_t m_stride = 0;
 };
 
+// The rows of a BMP file read at their places in a seekable source: a
+// plain or bit-field coded file from its end when it is stored bottom-up,
+// the rows of a band in one read; a run-length coded one decoded whole.
+class BmpRows final : public PictureStream
+{
+public:
+    BmpRows(ByteSource &source, PictureUse use)
+        : m_source(source)
+    {
+        std::vector<uint8_t> start(size_t(std::min<uint64_t>(source.size(), BmpHeaderBytes)));
+        start.resize(source.readAt(0, start));
+        m_layout = parseBmpHeader(start, source.size());
+        m_width = m_layout.width;
+        m_height = m_layout.height;
+        const bool runLength = m_layout.coding == BmpLayout::Coding::Rle8
+            || m_layout.coding == BmpLayout::Coding::Rle4;
+        if (use == PictureUse::Whole)
+            checkPictureSize(m_width, m_height);
+        else if (runLength)
+            checkHeldBytes(uint64_t(m_width) * uint64_t(m_height) * 3 + m_layout.pixelBytes);
+        if (runLength)
+            decodeWhole();
+        else
+            m_converter.emplace(m_layout);
+    }
+
+    void readRows(uint8_t *out, ptrdiff_t stride, int count) override
+    {
+        if (!m_converter) {
+            for (int i = 0; i < count; ++i, ++m_next)
+                std::memcpy(out + i * stride, m_whole.constScanLine(m_next), size_t(m_width) * 3);
+            return;
+        }
+        // The stored rows of the band, the lowest first in the file.
+        const int lowest = m_layout.topDown ? m_next : m_height - m_next - count;
+        const uint64_t at = uint64_t(lowest) * m_layout.rowBytes;
+        // The last stored row may lack its padding.
+        const size_t length = size_t(
+            std::min<uint64_t>(uint64_t(count) * m_layout.rowBytes, m_layout.pixelBytes - at));
+        m_band.resize(size_t(count) * m_layout.rowBytes);
+        if (m_source.readAt(m_layout.pixelOffset + at, std::span(m_band).first(length)) < length)
+            raise(msg::ReadError); // the file shrank since its header was read
+        for (int i = 0; i < count; ++i) {
+            const int y = m_next + i;
+            const int stored = m_layout.topDown ? y : m_height - 1 - y;
+            if (!m_converter->convert(m_band.data() + size_t(stored - lowest) * m_layout.rowBytes,
+                                      out + i * stride, m_width))
+                invalid();
+        }
+        m_next += count;
+    }
+
+    uint64_t heldBytes() const override
+    {
+        return m_converter ? 0 : uint64_t(m_whole.stride()) * uint64_t(m_height);
+    }
+
+    bool handOver(Surface &picture) override
+    {
+        if (m_converter)
+            return false;
+        picture = std::move(m_whole);
+        return true;
+    }
+
+private:
+    // Run-length data are coded bottom-up, row after row.
+    void decodeWhole()
+    {
+        auto *memory = dynamic_cast<MemorySource *>(&m_source);
+        std::vector<uint8_t> read;
+        std::span<const uint8_t> data;
+        if (memory) {
+            data = memory->bytes().subspan(m_layout.pixelOffset, m_layout.pixelBytes);
+        } else {
+            read.resize(m_layout.pixelBytes);
+            read.resize(m_source.readAt(m_layout.pixelOffset, read));
+            if (read.size() < m_layout.pixelBytes)
+                raise(msg::ReadError);
+            data = read;
+        }
+        m_whole = RleDecoder(data, m_layout).run();
+    }
+
+    ByteSource &m_source;
+    BmpLayout m_layout;
+    std::optional<BmpRowConverter> m_converter; // plain and bit-field coding
+    std::vector<uint8_t> m_band;
+    Surface m_whole; // run-length coding
+    int m_next = 0;
+};
+
 } // namespace
+
+std::unique_ptr<PictureStream> openBmpStream(ByteSource &source, PictureUse use)
+{
+    return std::make_unique<BmpRows>(source, use);
+}
 
 Picture readBitmap(std::span<const uint8_t> file)
 {
@@ -145,14 +231,16 @@ Picture readBitmap(std::span<const uint8_t> file)
     data->kind = PictureKind::Bitmap;
     // A file of 0 bytes is an empty picture.
     if (!file.empty()) {
-        const BmpLayout layout = parseBmpHeader(file);
-        checkPictureSize(layout.width, layout.height);
-        if (layout.coding == BmpLayout::Coding::Rle8 || layout.coding == BmpLayout::Coding::Rle4)
-            data->bitmap = RleDecoder(file, layout).run();
-        else
-            data->bitmap = decodePlain(file, layout);
-        data->width = layout.width;
-        data->height = layout.height;
+        MemorySource source(file);
+        BmpRows rows(source, PictureUse::Whole);
+        if (!rows.handOver(data->bitmap)) {
+            data->bitmap = Surface(rows.width(), rows.height(), PixelFormat::Rgb24);
+            // Every row is converted (or the file is refused), so the
+            // surface is not painted first.
+            rows.readRows(data->bitmap.pixelsForOverwrite(), data->bitmap.stride(), rows.height());
+        }
+        data->width = rows.width();
+        data->height = rows.height();
     }
     Picture picture;
     picture.data = std::move(data);

@@ -7,17 +7,6 @@
 
 namespace masume {
 
-// What a picture is read for, which decides what must fit in memory before
-// the reader allocates for it.
-enum class PictureUse {
-    // The desktop program: the picture becomes its surfaces, so its pixels
-    // must stay within picturePixelLimit() (checkPictureSize).
-    Whole,
-    // Passed on as rows (masume-batch): only what the reader itself holds
-    // must fit (checkHeldBytes).
-    Rows,
-};
-
 struct JpegReading
 {
     PictureUse use = PictureUse::Whole;

@@ -7,6 +7,17 @@
 
 namespace masume {
 
+// What a picture is read for, which decides what must fit in memory before
+// the reader allocates for it.
+enum class PictureUse {
+    // The desktop program: the picture becomes its surfaces, so its pixels
+    // must stay within picturePixelLimit() (checkPictureSize).
+    Whole,
+    // Passed on as rows (masume-batch): only what the reader itself holds
+    // must fit (checkHeldBytes).
+    Rows,
+};
+
 // A picture handed out as rows while it is decoded, top row first, each
 // row 24 bits per pixel as blue, green, red (a 24-bit surface row without
 // its padding). A reader that cannot produce its rows in that order holds

@@ -176,3 +176,27 @@ TEST(StreamedRoad, FailuresAsTheDesktopGivesThem)
     EXPECT_EQ(streamedSave(bmp, {2, 4, 4}, folder / "dir", 2),
               desktopSave(bmp, {2, 4, 4}, folder / "dir"));
 }
+
+// Every file of the BMP suite, good, questionable and bad (bottom-up and
+// top-down, every depth, bit fields, run-length coding, damaged headers
+// and cut pixels), and every shared JPEG file: the same file or the same
+// message on both roads.
+TEST(StreamedRoad, EverySharedPictureFileAsTheDesktopSavesIt)
+{
+    Folder folder;
+    const std::string fixtures = MASUME_FIXTURES;
+    int compared = 0;
+    for (const std::string sub : {"/bmpsuite/g", "/bmpsuite/q", "/bmpsuite/b", "/jpeg"})
+        for (const auto &entry : fs::directory_iterator(fixtures + sub)) {
+            const std::string input = entry.path().string();
+            const std::string extension = entry.path().extension().string();
+            if (extension != ".bmp" && extension != ".jpg")
+                continue;
+            const Settings s {compared % 2 ? 6 : 2, 7, 5};
+            const int threads = 1 + compared % 2;
+            SCOPED_TRACE(describe(s, input, threads));
+            expectSameFile(folder, input, s, ".bmp", threads);
+            ++compared;
+        }
+    EXPECT_GT(compared, 120);
+}
