@@ -12,6 +12,8 @@
 
 #include "ProgramRun.h"
 #include "common/Messages.h"
+#include "picture/AtomicFile.h"
+#include "picture/JpegEncoder.h"
 #include "picture/JpegTestSupport.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureTestSupport.h"
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <jerror.h>
 #include <map>
@@ -95,6 +98,35 @@ std::vector<uint8_t> hugeClaim()
     return b;
 }
 
+// In the child: standard output into the file of that name (created).
+void outputTo(const std::string &name)
+{
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0)
+        ::_exit(126);
+}
+
+// A JPEG file of width x height written row by row, never held: coloured
+// stripes with some noise, so that its coding costs something.
+void writeStripedJpeg(const std::string &name, int width, int height)
+{
+    AtomicFile file(name);
+    JpegEncoder encoder(file, width, height);
+    std::vector<uint8_t> row(size_t(width) * 3);
+    std::mt19937 rng(3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t noise = uint8_t(rng() & 15);
+            row[3 * size_t(x)] = uint8_t(x / 7 + noise);
+            row[3 * size_t(x) + 1] = uint8_t(y / 5 + noise);
+            row[3 * size_t(x) + 2] = uint8_t((x + y) / 11);
+        }
+        encoder.writeRows(y, row.data(), 0, 1);
+    }
+    encoder.finish();
+    file.commit();
+}
+
 // The folder's names and the target's state after a run.
 struct Aftermath
 {
@@ -113,7 +145,7 @@ TEST(ExecutableFaults, BatchUnderAFileSizeLimitReportsTheWriteError)
     // Noise, so that the JPEG file too passes the limit.
     std::mt19937 rng(4);
     writeBmpFile(randomSurface(500, 500, PixelFormat::Rgb24, rng), input);
-    for (const std::string out : {"out.bmp", "out.jpg"}) {
+    for (const std::string out : {"out.bmp", "out.jpg", "out.png"}) {
         SCOPED_TRACE(out);
         TempDir work, logs;
         writeBytes(work.file(out), oldContent());
@@ -125,6 +157,44 @@ TEST(ExecutableFaults, BatchUnderAFileSizeLimitReportsTheWriteError)
         EXPECT_EQ(work.names(), (std::vector<std::string> {out}));
         std::cout << "ulimit -f 100, " << out << ": exit " << end.status << ", old file kept, "
                   << work.names().size() << " file in the folder\n";
+    }
+    // Standard output into a file under the limit: the same message, no
+    // signal; what was written stays (the shell made the file).
+    for (const std::string format : {"bmp", "jpeg", "png"}) {
+        SCOPED_TRACE(format);
+        TempDir work, logs;
+        const std::string out = work.file("stdout");
+        const ProgramEnd end
+            = runProgram({Batch, "--format", format, "-o", "-", input}, logs.path(), [&] {
+                  outputTo(out);
+                  setLimit(RLIMIT_FSIZE, 100 * 1024);
+              });
+        EXPECT_EQ(end.status, 1);
+        EXPECT_EQ(end.err, line(input, msg::WriteError));
+        EXPECT_LE(fs::file_size(out), 100u * 1024);
+    }
+}
+
+// A closed pipe on standard output (a reader that stops early, as head
+// does): exit 1 with the write error, never SIGPIPE, whatever the format.
+TEST(ExecutableFaults, BatchIntoAClosedPipeReportsTheWriteError)
+{
+    TempDir dir, logs;
+    const std::string input = dir.file("in.bmp");
+    std::mt19937 rng(5);
+    writeBmpFile(randomSurface(600, 400, PixelFormat::Rgb24, rng), input);
+    for (const std::string format : {"bmp", "jpeg", "png"}) {
+        SCOPED_TRACE(format);
+        const std::string status = dir.file("status-" + format);
+        const ProgramEnd end
+            = runProgram({"/bin/bash", "-c",
+                          "\"$0\" --format \"$1\" -o - \"$2\" | head -c 100 >/dev/null; "
+                          "echo ${PIPESTATUS[0]} >\"$3\"",
+                          Batch, format, input, status},
+                         logs.path());
+        EXPECT_EQ(end.status, 0);
+        EXPECT_EQ(contentOf(status), "1\n");
+        EXPECT_EQ(end.err, line(input, msg::WriteError));
     }
 }
 
@@ -151,8 +221,8 @@ TEST(ExecutableFaults, DesktopProgramIgnoresSigxfsz)
 }
 
 // SIGINT, SIGTERM, SIGHUP and SIGKILL at moments spread over the whole run
-// of a 6000 x 4000 picture, read, gridded and saved as BMP (72 MB) or JPEG
-// over an old file: each run leaves the old file or the complete new one,
+// of a 6000 x 4000 picture, read, gridded and saved as BMP (72 MB), JPEG or
+// PNG over an old file: each run leaves the old file or the complete new one,
 // and nothing else.
 TEST(ExecutableFaults, SignalsAtAnyMomentOfABigSaveLeaveTheOldOrTheNewFile)
 {
@@ -161,7 +231,7 @@ TEST(ExecutableFaults, SignalsAtAnyMomentOfABigSaveLeaveTheOldOrTheNewFile)
     writeBmpFile(photoLike(6000, 4000, 6), input);
     const std::map<std::string, std::vector<uint8_t>> complete = [&] {
         std::map<std::string, std::vector<uint8_t>> out;
-        for (const std::string name : {"out.bmp", "out.jpg"}) {
+        for (const std::string name : {"out.bmp", "out.jpg", "out.png"}) {
             EXPECT_EQ(
                 runProgram({Batch, "--kind", "square", "-o", dir.file(name), input}, dir.path())
                     .status,
@@ -182,7 +252,7 @@ TEST(ExecutableFaults, SignalsAtAnyMomentOfABigSaveLeaveTheOldOrTheNewFile)
     std::map<std::string, int> outcomes;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
         for (int i = 0; i < runsPerSignal; ++i) {
-            const std::string name = i % 2 ? "out.jpg" : "out.bmp";
+            const std::string name = i % 3 == 0 ? "out.bmp" : i % 3 == 1 ? "out.jpg" : "out.png";
             TempDir work;
             writeBytes(work.file(name), oldContent());
             Program batch({Batch, "--kind", "square", "-o", work.file(name), input}, dir.path());
@@ -223,7 +293,7 @@ TEST(ExecutableFaults, BatchOnAFullFileSystemKeepsTheOldFile)
     writeBmpFile(randomSurface(1000, 1000, PixelFormat::Rgb24, rng), input);
     writeBytes(dir.file("old"), oldContent());
     int checked = 0;
-    for (const std::string out : {"out.bmp", "out.jpg"}) {
+    for (const std::string out : {"out.bmp", "out.jpg", "out.png"}) {
         const std::string mount = dir.file("disk-" + out), target = mount + "/" + out;
         fs::create_directory(mount);
         for (const char *result : {"status", "err", "names", "same"})
@@ -251,13 +321,29 @@ TEST(ExecutableFaults, BatchOnAFullFileSystemKeepsTheOldFile)
         std::cout << "tmpfs of 512 KiB, " << out << ": exit " << contentOf(dir.file("status"))
                   << "  folder: " << contentOf(dir.file("names"));
     }
+    // Standard output into a file on the full disk: the write error, never
+    // a signal.
+    if (checked > 0) {
+        const std::string mount = dir.file("disk-stdout"), target = mount + "/out.png";
+        fs::create_directory(mount);
+        const std::string script = "mount --make-rprivate / || exit 125\n"
+                                   "mount -t tmpfs -o size=512k tmpfs '"
+            + mount + "' || exit 125\n'" + Batch + "' --format png -o - '" + input + "' >'" + target
+            + "' 2>'" + dir.file("err") + "'\necho $? >'" + dir.file("status") + "'\nexit 0\n";
+        writeBytes(dir.file("disk.sh"), {script.begin(), script.end()});
+        ASSERT_EQ(run("unshare --mount sh '" + dir.file("disk.sh") + "' 2>/dev/null"), 0);
+        EXPECT_EQ(contentOf(dir.file("status")), "1\n");
+        EXPECT_EQ(contentOf(dir.file("err")), line(input, msg::WriteError));
+    }
     if (checked == 0)
         GTEST_SKIP() << "no tmpfs could be mounted";
 }
 
-// A memory cgroup of 1 GiB: a picture that claims 20000 x 20000 pixels is
-// refused at once with the program's message, instead of the kernel
-// killing the program half-way; a photo that fits is converted.
+// A memory cgroup of 1 GiB: a picture that claims 20000 x 20000 pixels and
+// would be held whole (run-length coded) is refused at once with the
+// program's message, instead of the kernel killing the program half-way; a
+// photo that fits is converted, and so is a JPEG photo of 96 megapixels,
+// which passes as rows.
 TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
 {
     // The memory controller's folder of this process: cgroup v2 where
@@ -297,11 +383,27 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
     writeBytes(dir.file("claim.bmp"), hugeClaim());
     writeBmpFile(photoLike(2000, 1500, 8), dir.file("photo.bmp"));
     writeBytes(dir.file("out.bmp"), oldContent());
+    // A photo of 12000 x 8000 (an RGB file of 288 MB, which the desktop
+    // program would hold five times over) passes as rows: the same file
+    // inside the cgroup as outside it.
+    writeStripedJpeg(dir.file("big.jpg"), 12000, 8000);
     const ProgramEnd refused = runProgram({Batch, "-o", dir.file("out.bmp"), dir.file("claim.bmp")},
                                           logs.path(), inGroup);
     const ProgramEnd fitting = runProgram(
         {Batch, "-o", dir.file("photo-out.jpg"), dir.file("photo.bmp")}, logs.path(), inGroup);
+    const ProgramEnd big = runProgram(
+        {Batch, "--kind", "hex-rows", "-o", dir.file("big-in.jpg"), dir.file("big.jpg")},
+        logs.path(), inGroup);
     ::rmdir(group.c_str());
+    const ProgramEnd outside = runProgram(
+        {Batch, "--kind", "hex-rows", "-o", dir.file("big-out.jpg"), dir.file("big.jpg")},
+        logs.path());
+    EXPECT_EQ(big.status, 0) << big.err;
+    EXPECT_EQ(outside.status, 0) << outside.err;
+    EXPECT_TRUE(fileBytes(dir.file("big-in.jpg")) == fileBytes(dir.file("big-out.jpg")));
+    EXPECT_LT(big.peakBytes, uint64_t(64) << 20);
+    for (const char *name : {"big.jpg", "big-in.jpg", "big-out.jpg"})
+        fs::remove(dir.file(name));
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, line(dir.file("claim.bmp"), msg::OutOfMemory));
     EXPECT_EQ(fileBytes(dir.file("out.bmp")), oldContent());
@@ -370,28 +472,51 @@ TEST(ExecutableFaults, BatchWhenMemoryRunsShort)
     const std::string input = dir.file("big.jpg");
     writeJpegFile(photoLike(6000, 4000, 9), input);
     std::map<std::string, int> ends;
+    // Each way runs to a JPEG file, a PNG file and standard output in turn.
+    int runs = 0;
     const auto check = [&](const std::string &how, const std::vector<std::string> &environment,
                            const std::function<void()> &inChild) {
         TempDir work;
-        const std::string out = work.file("out.jpg");
+        const std::string name
+            = std::vector<std::string> {"out.jpg", "out.png", "stdout"}[runs++ % 3];
+        const std::string out = work.file(name);
         writeBytes(out, oldContent());
-        const ProgramEnd end = runProgram({Batch, "--kind", "square", "-o", out, input},
-                                          logs.path(), inChild, environment);
+        const bool toStdout = name == "stdout";
+        const std::vector<std::string> args = toStdout
+            ? std::vector<std::string> {Batch,  "--kind", "square", "--format",
+                                        "jpeg", "-o",     "-",      input}
+            : std::vector<std::string> {Batch, "--kind", "square", "-o", out, input};
+        const ProgramEnd end = runProgram(
+            args, logs.path(),
+            [&] {
+                if (toStdout)
+                    outputTo(out);
+                if (inChild)
+                    inChild();
+            },
+            environment);
         ++ends[how + ": exit " + std::to_string(end.status)];
         EXPECT_TRUE(end.status == 0 || end.status == 1) << how << ": " << end.status << end.err;
         if (end.status == 1) {
             EXPECT_EQ(end.err, line(input, msg::OutOfMemory)) << how;
-            EXPECT_EQ(fileBytes(out), oldContent()) << how;
+            if (!toStdout) {
+                EXPECT_EQ(fileBytes(out), oldContent()) << how;
+            }
+        } else if (name == "out.png") {
+            EXPECT_TRUE(contentOf(out).starts_with("\x89PNG")) << how;
         } else {
-            EXPECT_EQ(makeSurface(readPicture(out)).width(), 6000) << how;
+            EXPECT_EQ(makeSurface(readPictureBytes(PictureKind::Jpeg, fileBytes(out))).width(),
+                      6000)
+                << how;
         }
-        EXPECT_EQ(work.names(), (std::vector<std::string> {"out.jpg"})) << how;
+        EXPECT_EQ(work.names(), (std::vector<std::string> {name})) << how;
     };
     if (!Sanitized)
-        // Finely around what the conversion takes (about 170 to 240 MB,
-        // where the previous JPEG writer's buffer growth failed), then well
-        // above it.
-        for (rlim_t megabytes = 140; megabytes <= 600; megabytes += megabytes < 260 ? 5 : 85)
+        // Finely around what the program takes at its start and on its
+        // way (its libraries, two threads' stacks and some megabytes of
+        // bands; below 10 MB not even the libraries load), then well above
+        // it.
+        for (rlim_t megabytes = 10; megabytes <= 600; megabytes += megabytes < 40 ? 2 : 140)
             check("ulimit -v", {}, [=] { setLimit(RLIMIT_AS, megabytes << 20); });
     // The sanitizer's runtime must let the preloaded allocator come first,
     // and hand it null where it runs out.
@@ -410,15 +535,17 @@ TEST(ExecutableFaults, BatchWhenMemoryRunsShort)
             environment.push_back(sanitizer);
         return environment;
     };
-    for (const size_t megabytes : {1, 16, 128})
-        check("every block from " + std::to_string(megabytes) + " MiB failing",
-              failing(megabytes << 20, ""), {});
-    // Blocks of a megabyte or more failing from the n-th on, as when memory
-    // runs out at that moment: at the file's bytes, the background, the
-    // mask, the composite, the writer's buffer.
-    for (int n = 1; n <= 6; ++n)
-        check("blocks from 1 MiB failing from the " + std::to_string(n) + ". on",
-              failing(1 << 20, std::to_string(n)), {});
+    // The picture passes as rows: its blocks are bands of rows and the
+    // writers' buffers, some tens of kilobytes and more.
+    for (const size_t kilobytes : {16, 64, 256, 1024, 16384})
+        check("every block from " + std::to_string(kilobytes) + " KiB failing",
+              failing(kilobytes << 10, ""), {});
+    // Blocks of 16 KiB or more failing from the n-th on, as when memory runs
+    // out at that moment: at the reader's buffers, the bands, the mask's
+    // rows, the writer's buffer.
+    for (int n = 1; n <= 12; ++n)
+        check("blocks from 16 KiB failing from the " + std::to_string(n) + ". on",
+              failing(16 << 10, std::to_string(n)), {});
     for (const auto &[end, count] : ends)
         std::cout << end << (count > 1 ? " x " + std::to_string(count) : "") << "\n";
 }
