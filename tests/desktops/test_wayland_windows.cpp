@@ -168,14 +168,8 @@ private slots:
             QTest::qWait(300);
             grid()->update();
         }
-        // Known fault: the state is left, but the surface keeps the size the
-        // compositor gave it while it was maximised.
-        QEXPECT_FAIL("", "the window keeps the compositor's size after leaving the state",
-                     Continue);
         QCOMPARE(grid()->size(), size);
         QVERIFY(!(grid()->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)));
-        QEXPECT_FAIL("", "the window keeps the compositor's size after leaving the state",
-                     Continue);
         QTRY_COMPARE_WITH_TIMEOUT(mappedWindows(), before, 2000);
     }
 };
