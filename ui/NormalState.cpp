@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QResizeEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -33,11 +34,14 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // Only the window system's own reports arrive as spontaneous state
-        // changes of the native window; a request of the program's does not.
-        if (watched == &m_window && event->type() == QEvent::WindowStateChange
-            && event->spontaneous())
+        // Only the window system's own reports arrive as spontaneous events
+        // of the native window; a request of the program's does not.
+        if (watched != &m_window || !event->spontaneous())
+            return false;
+        if (event->type() == QEvent::WindowStateChange)
             stateReported(m_window.windowStates());
+        else if (event->type() == QEvent::Resize)
+            resized(static_cast<QResizeEvent *>(event)->size());
         return false;
     }
 
@@ -55,6 +59,24 @@ private:
         }
     }
 
+    // A size that the window system set in the normal state and that the
+    // window does not take (an X11 manager that ignores the size hints,
+    // another client configuring the window) is asked back once; a manager
+    // that insists on it (a tiling layout) keeps it, so that the two do not
+    // take turns for ever.
+    void resized(QSize size)
+    {
+        if (m_window.windowStates() & HeldStates)
+            return;
+        if (size == ownSize(size)) {
+            m_insisted = QSize();
+        } else if (size != m_insisted) {
+            m_insisted = size;
+            QMetaObject::invokeMethod(this, &NormalStateKeeper::restoreOwnSize,
+                                      Qt::QueuedConnection);
+        }
+    }
+
     void leaveHeldState()
     {
         if (m_window.windowStates() & HeldStates)
@@ -67,21 +89,29 @@ private:
         m_window.setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     }
 
-    // Safe only in the normal state: a compositor accepts any size of a
-    // surface that is neither maximised nor full screen.
+    QSize ownSize(QSize size) const
+    {
+        return size.expandedTo(m_widget.minimumSize()).boundedTo(m_widget.maximumSize());
+    }
+
+    // Only in the normal state: a compositor accepts any size of a surface
+    // that is neither maximised nor full screen, but not of one that is.
     void restoreOwnSize()
     {
-        m_window.setMinimumSize(m_widget.minimumSize());
-        m_window.setMaximumSize(m_widget.maximumSize());
-        const QSize own
-            = m_window.size().expandedTo(m_widget.minimumSize()).boundedTo(m_widget.maximumSize());
-        if (own != m_window.size())
-            m_window.resize(own);
+        if (m_window.windowStates() & HeldStates)
+            return;
+        if (m_declaresSize) {
+            m_window.setMinimumSize(m_widget.minimumSize());
+            m_window.setMaximumSize(m_widget.maximumSize());
+        }
+        if (ownSize(m_window.size()) != m_window.size())
+            m_window.resize(ownSize(m_window.size()));
     }
 
     QWidget &m_widget;
     QWindow &m_window;
     const bool m_declaresSize;
+    QSize m_insisted;
 };
 
 } // namespace

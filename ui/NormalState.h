@@ -14,6 +14,10 @@ namespace masume::ui {
 //   once the frame at the window system's size has been drawn: a Wayland
 //   compositor that is asked to leave a state before the client has
 //   committed a frame in it may miss the request (weston 10 does).
+// - A size that the window system gives it in the normal state (an X11
+//   window manager that ignores the size hints, as IceWM does for a pager's
+//   or another client's request) is asked back, once for each size, so that
+//   a manager that insists (a tiling layout) is not fought for ever.
 // - On Wayland the window's fixed size is declared to the compositor
 //   (xdg_toplevel's minimum and maximum size), so that compositors offer
 //   neither maximising nor resizing and their resize requests leave the
