@@ -62,18 +62,13 @@ void createWindows()
     masume::ui::makeToolWindow(*F_Grid, *F_Canvas);
     masume::ui::keepOnScreen(*F_Canvas);
     masume::ui::keepOnScreen(*F_Grid);
-    // The main window first, as the grid window's parent must be on screen
-    // before it; the grid window is shown without taking the keyboard, which
-    // the main window has from the start so that its shortcuts work at once
-    // (without a window manager no window would be active until a click).
-    // No raising of either afterwards: a window manager that sees a window
-    // raise itself while another has the keyboard may flag it as demanding
-    // attention.
-    F_Canvas->show();
-    F_Grid->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    F_Grid->show();
-    F_Grid->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    F_Canvas->activateWindow();
+    // The main window has the keyboard from the start, so that its
+    // shortcuts work at once (without a window manager no window would be
+    // active until a click), where the window system lets the program
+    // choose. No raising of either afterwards: a window manager that sees a
+    // window raise itself while another has the keyboard may flag it as
+    // demanding attention.
+    masume::ui::showWithToolWindow(*F_Canvas, *F_Grid);
 }
 
 void destroyWindows()

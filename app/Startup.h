@@ -18,9 +18,11 @@ extern TF_Grid *F_Grid;
 // window F_Canvas (which thereby becomes the main window), then the grid
 // window F_Grid, connects the two, makes the grid window the main window's
 // tool window (above it where they overlap), fits both onto the screen's
-// available area and shows them: the main window, which takes the keyboard,
-// then the grid window. The caller runs the event loop, which ends when the
-// main window closes.
+// available area and shows them, the main window with the keyboard where
+// the window system lets the program choose (ui/ToolWindow.h; on Wayland
+// the grid window appears from the event loop, once the main window is on
+// the screen). The caller runs the event loop, which ends when the main
+// window closes.
 void createWindows();
 
 // Deletes both windows, the grid window first, and sets F_Grid and F_Canvas

@@ -1,8 +1,10 @@
 #include "ui/ToolWindow.h"
 
+#include "ui/NormalState.h"
 #include "ui/TitleStrip.h"
 #include "ui/X11WindowType.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -16,21 +18,61 @@ bool onWayland()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-// Undoes a maximised or full-screen state as soon as the window takes it.
-// The request to leave it goes out before the window system's answer to
-// the one that set it is applied, so the window is never drawn at the
-// other size (a compositor may close the connection of a client whose
-// maximised surface keeps another size).
-void keepNormalState(QWindow &window)
+void showWithoutActivating(QWidget &window)
 {
-    QObject::connect(&window, &QWindow::windowStateChanged, &window,
-                     [&window](Qt::WindowState state) {
-                         if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen)
-                             window.setWindowStates(Qt::WindowNoState);
-                     });
+    window.setAttribute(Qt::WA_ShowWithoutActivating, true);
+    window.show();
+    window.setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
+// Shows `tool` once `owner`'s window has drawn its first frame: queued from
+// the first expose, so that it runs after the frame that the expose paints
+// has been committed.
+class ShowAfterOwner final : public QObject
+{
+public:
+    ShowAfterOwner(QWidget &owner, QWidget &tool)
+        : QObject(&tool)
+        , m_owner(*owner.windowHandle())
+        , m_tool(tool)
+    {
+        m_owner.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_owner && event->type() == QEvent::Expose && m_owner.isExposed()) {
+            m_owner.removeEventFilter(this);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    showWithoutActivating(m_tool);
+                    deleteLater();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWindow &m_owner;
+    QWidget &m_tool;
+};
+
 } // namespace
+
+void showWithToolWindow(QWidget &owner, QWidget &tool)
+{
+    if (onWayland()) {
+        new ShowAfterOwner(owner, tool);
+        owner.show();
+        return;
+    }
+    owner.show();
+    showWithoutActivating(tool);
+    owner.activateWindow();
+}
 
 void makeToolWindow(QWidget &tool, QWidget &owner)
 {
@@ -44,18 +86,8 @@ void makeToolWindow(QWidget &tool, QWidget &owner)
     owner.winId();
     tool.winId();
     tool.windowHandle()->setTransientParent(owner.windowHandle());
-    if (onWayland()) {
-        // A compositor holds a maximised or full-screen surface to the size
-        // it gave (weston ends the connection otherwise), and Qt acknowledges
-        // that size before the program hears of the state. So the surface
-        // may take any size the compositor gives, for the moment until
-        // keepNormalState has undone the state; the widget keeps its fixed
-        // size, to which the surface comes back.
-        tool.windowHandle()->setMinimumSize(QSize(0, 0));
-        tool.windowHandle()->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-    }
     markAsToolBar(tool);
-    keepNormalState(*tool.windowHandle());
+    keepNormalState(tool);
 }
 
 } // namespace masume::ui

@@ -20,9 +20,19 @@ namespace masume::ui {
 //   binding, a decoration's button) is undone at once: the window keeps its
 //   size and place, and the program goes on.
 //
-// Call once, after both windows exist and before either is shown; show the
-// owner first (on Wayland the parent must be on screen for the link to be
-// made).
+// Call once, after both windows exist and before either is shown; then show
+// both with showWithToolWindow.
 void makeToolWindow(QWidget &tool, QWidget &owner);
+
+// Shows the owner and then its tool window, the tool window without taking
+// the keyboard, and gives the owner the keyboard where the window system
+// lets a program choose (X11; a Wayland compositor decides itself, and
+// mostly gives it to the window mapped last). The tool window must be
+// mapped after its owner: X11 window managers stack a transient window that
+// was mapped first below its owner once the owner maps (openbox), and on
+// Wayland a parent that is not yet mapped when the tool window names it
+// counts as none. So on Wayland the tool window is shown once the owner's
+// first frame is on the screen, a moment later, from the event loop.
+void showWithToolWindow(QWidget &owner, QWidget &tool);
 
 } // namespace masume::ui

@@ -1,11 +1,21 @@
 #!/bin/sh
-# under-weston.sh COMMAND...: runs COMMAND as a client of weston's headless
-# backend (1280 x 900, drawn by its pixman renderer, with its debug protocol
-# so that tests can read the scene graph), with QT_QPA_PLATFORM=wayland, a
-# runtime folder of its own and the socket in WAYLAND_DISPLAY; ends weston
-# afterwards. Exits 77 (a skip for CTest) where weston or Qt's Wayland
-# platform plugin is missing or weston does not come up.
+# under-weston.sh [--x11] COMMAND...: runs COMMAND as a client of weston's
+# headless backend (1280 x 900, drawn by its pixman renderer, with its debug
+# protocol so that tests can read the scene graph), with
+# QT_QPA_PLATFORM=wayland, a runtime folder of its own and the socket in
+# WAYLAND_DISPLAY; ends weston afterwards. With --x11, weston's X11 backend
+# instead, as a window at the top-left corner of the X server in DISPLAY (a
+# 1280 x 900 Xvfb): weston then has a seat, whose pointer and keyboard are
+# the X server's, so that input made there (xdotool) reaches the clients;
+# the virtual keyboard that weston would show for text fields is left out.
+# Exits 77 (a skip for CTest) where weston or Qt's Wayland platform plugin
+# is missing or weston does not come up.
 set -u
+backend=headless-backend.so
+if [ "${1:-}" = --x11 ]; then
+    backend=x11-backend.so
+    shift
+fi
 plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
 if ! command -v weston >/dev/null 2>&1 || ! command -v weston-debug >/dev/null 2>&1; then
     echo "SKIP: weston is not installed (tools/install-deps.sh installs it)"
@@ -19,8 +29,9 @@ runtime=$(mktemp -d)
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime"
 socket=masume-test
-weston --backend=headless-backend.so --use-pixman --width=1280 --height=900 \
-    --socket=$socket --idle-time=0 --no-config --debug --log="$runtime/weston.log" &
+printf '[input-method]\npath=\n' >"$runtime/weston.ini"
+weston --backend=$backend --use-pixman --width=1280 --height=900 \
+    --socket=$socket --idle-time=0 --config="$runtime/weston.ini" --debug --log="$runtime/weston.log" &
 compositor=$!
 i=0
 until [ -S "$runtime/$socket" ]; do

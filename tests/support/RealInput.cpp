@@ -51,8 +51,12 @@ void RealInput::moveTo(const QWidget *w, QPoint at)
 {
     // X coordinates are device pixels.
     const QPointF global = QPointF(w->mapToGlobal(at)) * w->devicePixelRatioF();
-    run({QStringLiteral("mousemove"), QString::number(std::lround(global.x())),
-         QString::number(std::lround(global.y()))});
+    moveToScreen(QPoint(int(std::lround(global.x())), int(std::lround(global.y()))));
+}
+
+void RealInput::moveToScreen(QPoint at)
+{
+    run({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
 }
 
 void RealInput::press(int button)

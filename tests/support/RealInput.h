@@ -43,6 +43,10 @@ public:
 
     // The pointer to `at` in w's coordinates (its centre by default).
     void moveTo(const QWidget *w, QPoint at);
+    // The pointer to a point of the X screen, in device pixels (where Qt
+    // cannot tell a window's place on it: a Wayland compositor's window on
+    // the X server).
+    void moveToScreen(QPoint at);
     void moveTo(const QWidget *w) { moveTo(w, w->rect().center()); }
     // Button 1 is the left one.
     void press(int button = 1);

@@ -131,4 +131,36 @@ QRect frameOnServer(const QWidget &window)
     return frame;
 }
 
+QSize sizeOnServer(const QWidget &window)
+{
+    std::unique_ptr<xcb_get_geometry_reply_t, Free> geometry(xcb_get_geometry_reply(
+        connection(), xcb_get_geometry(connection(), idOf(window)), nullptr));
+    return geometry ? QSize(geometry->width, geometry->height) : QSize();
+}
+
+void requestSize(const QWidget &window, QSize size)
+{
+    const uint32_t values[] = {uint32_t(size.width()), uint32_t(size.height())};
+    xcb_configure_window(connection(), idOf(window),
+                         XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    xcb_flush(connection());
+}
+
+void requestMoveResize(const QWidget &window, QSize size)
+{
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = idOf(window);
+    event.type = atom("_NET_MOVERESIZE_WINDOW");
+    enum { Width = 1 << 10, Height = 1 << 11, FromPager = 2 << 12 };
+    event.data.data32[0] = Width | Height | FromPager; // the window's own gravity
+    event.data.data32[3] = uint32_t(size.width());
+    event.data.data32[4] = uint32_t(size.height());
+    xcb_send_event(connection(), 0, root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(connection());
+}
+
 } // namespace masume::test

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QSize>
 #include <QStringList>
 
 #include <cstdint>
@@ -38,5 +39,18 @@ void requestStates(const QWidget &window, const char *first, const char *second 
 // The window's outer frame on the screen, in device pixels: its own
 // rectangle grown by the manager's _NET_FRAME_EXTENTS.
 QRect frameOnServer(const QWidget &window);
+
+// The window's own size on the server (without the manager's frame), in
+// device pixels.
+QSize sizeOnServer(const QWidget &window);
+
+// Asks for another size of the window as any client may (a ConfigureWindow
+// request): without a window manager the server applies it at once; a
+// manager receives it instead and decides.
+void requestSize(const QWidget &window, QSize size);
+
+// Asks the window manager, as a pager does, to resize the window
+// (_NET_MOVERESIZE_WINDOW, keeping its place).
+void requestMoveResize(const QWidget &window, QSize size);
 
 } // namespace masume::test
