@@ -35,7 +35,7 @@ struct Files
     bench::TempFolder dir;
     std::string input = dir / "photo.jpg", ours = dir / "ours.jpg", bare = dir / "bare.jpg";
 
-    Files() { writeJpegFile(bench::photo(W, H), input); }
+    Files() { bench::writePhoto(W, H, 0, input); }
 };
 
 Files &files()

@@ -18,7 +18,6 @@
 #include "bench/Figures.h"
 #include "bench/Photo.h"
 #include "bench/Processes.h"
-#include "picture/PictureFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,7 +42,7 @@ struct OnePhoto
     TempFolder dir;
     std::string input = dir / "photo.jpg";
     std::string ours = dir / "ours.jpg", theirs = dir / "theirs.jpg";
-    OnePhoto(int W, int H) { writeJpegFile(photo(W, H), input); }
+    OnePhoto(int W, int H) { writePhoto(W, H, 0, input); }
 };
 
 void paired(benchmark::State &state, const OnePhoto &f)
@@ -85,7 +84,7 @@ struct EightPhotos
         std::filesystem::create_directory(dir / "theirs");
         for (unsigned i = 0; i < 8; ++i) {
             const std::string name = dir / ("photo" + std::to_string(i) + ".jpg");
-            writeJpegFile(photo(3000, 2000, i), name);
+            writePhoto(3000, 2000, i, name);
             names += " " + quoted(name);
         }
     }
