@@ -6,8 +6,9 @@
 // start their programs, read and write files; the CPU time counts every
 // process of each side (user + system).
 //
-// - one 6000 x 4000 photo (24 MP) and one 12000 x 8000 photo (96 MP), the
-//   pipe's two programs running at the same time;
+// - one 6000 x 4000 photo (24 MP) and one 12000 x 8000 photo (96 MP),
+//   masume-batch with --jobs 2 (one picture on two threads, one reading
+//   ahead), the pipe's two programs running at the same time;
 // - eight photos of 3000 x 2000 in one masume-batch run (its default
 //   number of jobs: every core) against a shell loop of the pipe.
 //
@@ -47,7 +48,9 @@ struct OnePhoto
 
 void paired(benchmark::State &state, const OnePhoto &f)
 {
-    runPaired(state, batchProgram() + " --kind square -o " + quoted(f.ours) + " " + quoted(f.input),
+    runPaired(state,
+              batchProgram() + " --kind square --jobs 2 -o " + quoted(f.ours) + " "
+                  + quoted(f.input),
               pipeCommand(f.input, f.theirs));
 }
 
