@@ -36,17 +36,7 @@ std::string pipeCommand(const std::string &in, const std::string &out)
         + quoted(out);
 }
 
-// One photo of W x H as a JPEG file in a temporary folder, written on first
-// use and removed at exit.
-struct OnePhoto
-{
-    TempFolder dir;
-    std::string input = dir / "photo.jpg";
-    std::string ours = dir / "ours.jpg", theirs = dir / "theirs.jpg";
-    OnePhoto(int W, int H) { writePhoto(W, H, 0, input); }
-};
-
-void paired(benchmark::State &state, const OnePhoto &f)
+void paired(benchmark::State &state, const PhotoFiles &f)
 {
     runPaired(state,
               batchProgram() + " --kind square --jobs 2 -o " + quoted(f.ours) + " "
@@ -56,7 +46,7 @@ void paired(benchmark::State &state, const OnePhoto &f)
 
 void BM_Process24MP(benchmark::State &state)
 {
-    static const OnePhoto f(6000, 4000);
+    static const PhotoFiles f(6000, 4000);
     paired(state, f);
 }
 BENCHMARK(BM_Process24MP)
@@ -67,7 +57,7 @@ BENCHMARK(BM_Process24MP)
 
 void BM_Process96MP(benchmark::State &state)
 {
-    static const OnePhoto f(12000, 8000);
+    static const PhotoFiles f(12000, 8000);
     paired(state, f);
 }
 BENCHMARK(BM_Process96MP)

@@ -16,7 +16,6 @@
 #include "batch/StreamedPicture.h"
 #include "bench/Baselines.h"
 #include "bench/Figures.h"
-#include "bench/Photo.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,16 +35,9 @@ namespace {
 constexpr int W = 6000;
 constexpr int H = 4000;
 
-struct Files
+const bench::PhotoFiles &files()
 {
-    bench::TempFolder dir;
-    std::string input = dir / "photo.jpg", ours = dir / "ours.jpg", bare = dir / "bare.jpg";
-    Files() { bench::writePhoto(W, H, 0, input); }
-};
-
-const Files &files()
-{
-    static const Files f;
+    static const bench::PhotoFiles f(W, H);
     return f;
 }
 
@@ -125,11 +117,11 @@ Times timed(const std::function<void()> &work)
 
 void streamedAgainstBare(benchmark::State &state, int threads)
 {
-    const Files &f = files();
+    const bench::PhotoFiles &f = files();
     batch::BatchOptions options;
     options.kind = GridKinds::Square;
     const auto ours = [&] { batch::streamPicture(options, f.input, f.ours, threads); };
-    const auto bare = [&] { bareStreamed(f.input, f.bare); };
+    const auto bare = [&] { bareStreamed(f.input, f.theirs); };
     // Untimed: the files in the page cache and the storage the steady state
     // cycles through.
     ours();

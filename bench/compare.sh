@@ -141,10 +141,10 @@ measure() { # SIZE RUNS WARMUP MEMORY_RUNS TOOL...
     echo "compare: making the $size photo" >&2
     "$TOOL" photo "$W" "$H" "$in"
     case " $names " in *" vips "*)
-        # vips reads its own format by mapping the file, a window of rows at
-        # a time, where its PGM reader would hold the mask whole: the PGM's
-        # pixels go into that format through vips's raw reader, which maps
-        # them as well.
+        # vips reads its own format by mapping the file a part at a time,
+        # where its PGM reader would hold the mask whole: the PGM's pixels
+        # go into that format through vips's raw reader, which maps them as
+        # well.
         "$TOOL" mask "$W" "$H" "$CELL" "$dir/mask.pgm"
         header=$(printf 'P5\n%d %d\n255\n' "$W" "$H" | wc -c)
         vips rawload "$dir/mask.pgm" "$dir/mask.v" "$W" "$H" 1 --offset "$header"
@@ -277,10 +277,10 @@ load $(cut -d ' ' -f 1-3 /proc/loadavg)"
 echo
 echo "Machine: $host"
 echo "Each tool: a black grid every $CELL px over the photo, JPEG out; all whole processes."
-echo "Wall = median of $RUNS runs after $WARMUP warm-up runs (${SIZES:-none}), of $RUNS_LARGE runs"
-echo "without warm-up (${SCALE_SIZES:-none}); CPU = user + system of all its processes (mean);"
-echo "memory = largest resident set (of 3 runs; of 1 for the larger sizes); bytes / pixel = that"
-echo "memory over the photo's pixels."
+echo "Wall: the median of $RUNS runs after $WARMUP warm-up runs (${SIZES:-none}),"
+echo "      of $RUNS_LARGE runs without warm-up (${SCALE_SIZES:-none})."
+echo "CPU: user + system of all its processes (mean). Memory: the largest resident set (of 3 runs;"
+echo "of 1 for the scale sizes); bytes / pixel: that memory over the photo's pixels."
 echo
 awk -F'\t' '
     BEGIN { print "| photo | tool | wall (s) | CPU (s) | peak memory (MiB) | bytes / pixel | wall / masume | CPU / masume | memory / masume |"
@@ -288,7 +288,7 @@ awk -F'\t' '
     $2 == "masume" { w[$1] = $3; c[$1] = $4; m[$1] = $5 }
     { row[NR] = $0 }
     END { for (i = 1; i <= NR; i++) { split(row[i], f, "\t"); split(f[1], d, "x")
-              printf "| %s | %s | %.3f | %.3f | %.1f | %.2f | %.2f | %.2f | %.2f |\n", f[1], f[2], f[3], f[4], f[5],
+              printf "| %s | %s | %.3f | %.3f | %.1f | %.3f | %.2f | %.2f | %.2f |\n", f[1], f[2], f[3], f[4], f[5],
                      f[5] * 1048576 / (d[1] * d[2]), f[3] / w[f[1]], f[4] / c[f[1]], f[5] / m[f[1]] } }' "$table"
 # Memory against height: each tool's peak at 20000 x 20000 over its peak at
 # 20000 x 2000.
