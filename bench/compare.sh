@@ -134,7 +134,11 @@ measure() { # SIZE RUNS WARMUP MEMORY_RUNS TOOL...
     names="$*"
     W=${size%x*}
     H=${size#*x}
-    room_for "$W" "$H" || return 0
+    if ! room_for "$W" "$H"; then
+        [ "$size" != "$CGROUP_SIZE" ] \
+            || echo "$CGROUP_SIZE in a memory cgroup of 1 GiB: not run, the size was skipped" >> "$notes"
+        return 0
+    fi
     dir="$work/$size"
     mkdir -p "$dir"
     in="$dir/photo.jpg"
@@ -244,10 +248,14 @@ in_cgroup() { # DIR
     /usr/bin/time -f "%e %M" -o "$work/cgroup-time" \
         sh -c 'echo $$ > "$1/cgroup.procs" && shift && exec "$@"' sh "$group" \
         "$BATCH" --kind square -o "$1/masume-cgroup.jpg" "$1/photo.jpg" || status=$?
-    group_peak=$(cat "$peak_file" 2>/dev/null || echo 0)
-    rmdir "$group"
+    group_peak=$(cat "$peak_file" 2>/dev/null || true)
+    rmdir "$group" || true
     group=""
-    read -r wall kib < "$work/cgroup-time" || true
+    # GNU time puts a line before the figures when a signal ended the
+    # program (the kernel's OOM killer).
+    read -r wall kib <<EOF
+$(tail -n 1 "$work/cgroup-time")
+EOF
     if [ "$status" -eq 0 ] && cmp -s "$1/masume.jpg" "$1/masume-cgroup.jpg"; then
         same=yes
     else
@@ -256,7 +264,8 @@ in_cgroup() { # DIR
     [ "$version" = v1 ] && counted=max_usage_in_bytes || counted=memory.peak
     echo "$what (cgroup $version): exit $status, the same bytes as outside: $same," \
         "${wall:-?} s, peak memory $(mib $((${kib:-0} * 1024))) MiB (the group's $counted:" \
-        "$(mib "$group_peak") MiB, the page cache of its files included)" >> "$notes"
+        "$([ -n "$group_peak" ] && mib "$group_peak" || echo ?) MiB, the page cache of its files" \
+        "included)" >> "$notes"
 }
 
 for size in $SIZES; do
