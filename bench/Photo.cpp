@@ -133,6 +133,16 @@ void PhotoRows::row(int y, uint8_t *out)
     }
 }
 
+Surface photo(int W, int H, unsigned variant)
+{
+    PhotoRows rows(W, H, variant);
+    Surface s(W, H, PixelFormat::Rgb24);
+    uint8_t *pixels = s.pixelsForOverwrite();
+    for (int y = 0; y < H; ++y)
+        rows.row(y, pixels + y * s.stride());
+    return s;
+}
+
 void writePhoto(int W, int H, unsigned variant, const std::string &file)
 {
     PhotoRows photo(W, H, variant);

@@ -54,6 +54,10 @@ private:
     std::vector<float> m_light, m_warm, m_greenish;
 };
 
+// The photo whole, as a 24-bit surface: for benchmarks of what takes a
+// surface (the writers); the others write it as a file (writePhoto).
+Surface photo(int W, int H, unsigned variant = 0);
+
 // Writes the photo of W x H and that variant as a JPEG of quality 90 (the
 // program's writer), or a 24-bit BMP when the file's name does not end in
 // .jpg or .jpeg, row by row: memory stays a few rows whatever the size.
