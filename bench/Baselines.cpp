@@ -1,5 +1,6 @@
 #include "bench/Baselines.h"
 
+#include "bench/Photo.h"
 #include "raster/RowReader.h"
 
 #include <algorithm>
@@ -57,6 +58,11 @@ TempFolder::~TempFolder()
 {
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
+}
+
+PhotoFiles::PhotoFiles(int W, int H)
+{
+    writePhoto(W, H, 0, input);
 }
 
 } // namespace masume::bench

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace masume::bench {
@@ -37,6 +38,16 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// A photo of W x H (bench/Photo.h) as a JPEG file in a temporary folder of
+// its own, written at construction and removed with the folder, and the
+// names of the two sides' outputs beside it.
+struct PhotoFiles
+{
+    TempFolder dir;
+    std::string input = dir / "photo.jpg", ours = dir / "ours.jpg", theirs = dir / "theirs.jpg";
+    PhotoFiles(int W, int H);
 };
 
 } // namespace masume::bench

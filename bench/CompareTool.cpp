@@ -1,27 +1,35 @@
 // masume-compare-tool: the helpers of the whole-process comparison
 // (bench/compare.sh), so that it stores no picture and trusts no peer's
-// word:
+// word. None of them holds a picture whole: a 40000 x 40000 photo costs a
+// few rows of memory.
 //
 //   masume-compare-tool photo W H FILE [VARIANT]
 //       writes the benchmarks' photo-like picture of W x H (bench/Photo.h)
 //       as a JPEG of quality 90, or a 24-bit BMP when FILE does not end in
 //       .jpg or .jpeg; the same file for the same size and variant.
 //   masume-compare-tool mask W H CELL FILE
-//       writes a BMP of W x H, white with black lines of one pixel on every
-//       CELL-th row and column (x and y = CELL - 1, 2 CELL - 1, ...): the
-//       mask a peer without a grid of its own combines with a picture.
+//       writes a binary PGM (one 8-bit channel) of W x H, white with black
+//       lines of one pixel on every CELL-th row and column (x and y =
+//       CELL - 1, 2 CELL - 1, ...): the mask a peer without a grid of its
+//       own combines with a picture.
 //   masume-compare-tool grid-check FILE CELL
 //       exits 0 when the picture in FILE carries a grid of single dark
 //       lines CELL pixels apart across the whole picture in both
-//       directions, 1 otherwise; says what it found.
+//       directions, 1 otherwise; says what it found. A JPEG file is read
+//       row by row as it is decoded.
 
 #include "bench/Photo.h"
 #include "common/Error.h"
+#include "picture/AtomicFile.h"
+#include "picture/ByteSource.h"
+#include "picture/JpegStream.h"
 #include "picture/PictureFile.h"
-#include "raster/RowReader.h"
+#include "picture/SurfaceStream.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,35 +37,42 @@ using namespace masume;
 
 namespace {
 
-bool isJpegName(const std::string &file)
+void writeMask(int w, int h, int cell, const std::string &file)
 {
-    std::string ext;
-    for (char c : dottedExtensionOf(file))
-        ext += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext == ".jpg" || ext == ".jpeg";
+    AtomicFile out(file);
+    const std::string header = "P5\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    out.write(header.data(), header.size());
+    std::vector<uint8_t> open(size_t(w), 255), line(size_t(w), 0);
+    for (int x = cell - 1; x < w; x += cell)
+        open[size_t(x)] = 0;
+    for (int y = 0; y < h; ++y) {
+        const std::vector<uint8_t> &row = y % cell == cell - 1 ? line : open;
+        out.write(row.data(), row.size());
+    }
+    out.commit();
 }
 
-void write(const Surface &picture, const std::string &file)
+// A picture file's rows: a JPEG file's as it decodes them, any other
+// readable file's from the picture read whole.
+struct OpenedRows
 {
-    if (isJpegName(file))
-        writeJpegFile(picture, file);
-    else
-        writeBmpFile(picture, file);
-}
+    std::unique_ptr<ByteSource> source;
+    std::unique_ptr<PictureStream> rows;
+};
 
-Surface mask(int w, int h, int cell)
+OpenedRows openRows(const std::string &file)
 {
-    Surface s(w, h, PixelFormat::Rgb24, White);
-    s.setPenColor(Black);
-    for (int x = cell - 1; x < w; x += cell) {
-        s.MoveTo(x, 0);
-        s.LineTo(x, h);
+    OpenedRows opened;
+    const PictureFormat *format = findPictureFormat(extensionOf(file));
+    if (format && format->kind == PictureKind::Jpeg) {
+        opened.source = std::make_unique<FileSource>(file);
+        JpegReading reading;
+        reading.use = PictureUse::Rows;
+        opened.rows = openJpegStream(*opened.source, reading);
+    } else {
+        opened.rows = std::make_unique<SurfaceStream>(makeSurface(readPicture(file)));
     }
-    for (int y = cell - 1; y < h; y += cell) {
-        s.MoveTo(0, y);
-        s.LineTo(w, y);
-    }
-    return s;
+    return opened;
 }
 
 // The positions (of count) whose dark pixels reach `share` of their line.
@@ -83,18 +98,24 @@ bool isGrid(const std::vector<int> &lines, int size, int cell)
 
 int gridCheck(const std::string &file, int cell)
 {
-    Surface s = makeSurface(readPicture(file));
-    s.convertTo24();
-    const int w = s.width(), h = s.height();
+    const OpenedRows opened = openRows(file);
+    PictureStream &in = *opened.rows;
+    const int w = in.width(), h = in.height();
     std::vector<int> darkInColumn(size_t(w), 0), darkInRow(size_t(h), 0);
-    RowReader rows(s);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t *p = rows.row(y);
-        for (int x = 0; x < w; ++x, p += 3) {
-            const int luma = (29 * p[0] + 150 * p[1] + 77 * p[2]) >> 8;
-            if (luma < 60) {
-                ++darkInColumn[size_t(x)];
-                ++darkInRow[size_t(y)];
+    constexpr int Band = 16;
+    const ptrdiff_t stride = ptrdiff_t(3) * w;
+    std::vector<uint8_t> band(size_t(stride) * Band);
+    for (int top = 0; top < h; top += Band) {
+        const int count = std::min(Band, h - top);
+        in.readRows(band.data(), stride, count);
+        for (int r = 0; r < count; ++r) {
+            const uint8_t *p = band.data() + r * stride;
+            for (int x = 0; x < w; ++x, p += 3) {
+                const int luma = (29 * p[0] + 150 * p[1] + 77 * p[2]) >> 8;
+                if (luma < 60) {
+                    ++darkInColumn[size_t(x)];
+                    ++darkInRow[size_t(top + r)];
+                }
             }
         }
     }
@@ -105,6 +126,15 @@ int gridCheck(const std::string &file, int cell)
                 h, columns.size(), columns.empty() ? -1 : columns.front(), lines.size(),
                 lines.empty() ? -1 : lines.front(), ok ? "a grid" : "NO GRID");
     return ok ? 0 : 1;
+}
+
+// A size or a cell from the command line: a decimal number from 1 to
+// 65535 (JPEG's limit), 0 for anything else.
+int positive(const std::string &text)
+{
+    char *end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    return end != text.c_str() && *end == 0 && n >= 1 && n <= 65535 ? int(n) : 0;
 }
 
 int usage()
@@ -122,18 +152,17 @@ int main(int argc, char **argv)
 {
     const std::vector<std::string> a(argv + 1, argv + argc);
     try {
-        if (a.size() >= 4 && a.size() <= 5 && a[0] == "photo") {
+        if (a.size() >= 4 && a.size() <= 5 && a[0] == "photo" && positive(a[1]) && positive(a[2])) {
             const unsigned variant = a.size() == 5 ? unsigned(std::atoi(a[4].c_str())) : 0;
-            write(bench::photo(std::atoi(a[1].c_str()), std::atoi(a[2].c_str()), variant), a[3]);
+            bench::writePhoto(positive(a[1]), positive(a[2]), variant, a[3]);
             return 0;
         }
-        if (a.size() == 5 && a[0] == "mask") {
-            write(mask(std::atoi(a[1].c_str()), std::atoi(a[2].c_str()), std::atoi(a[3].c_str())),
-                  a[4]);
+        if (a.size() == 5 && a[0] == "mask" && positive(a[1]) && positive(a[2]) && positive(a[3])) {
+            writeMask(positive(a[1]), positive(a[2]), positive(a[3]), a[4]);
             return 0;
         }
-        if (a.size() == 3 && a[0] == "grid-check")
-            return gridCheck(a[1], std::atoi(a[2].c_str()));
+        if (a.size() == 3 && a[0] == "grid-check" && positive(a[2]))
+            return gridCheck(a[1], positive(a[2]));
     } catch (const Error &e) {
         std::fprintf(stderr, "masume-compare-tool: %s\n", e.what());
         return 1;

@@ -9,7 +9,6 @@
 
 #include "bench/Baselines.h"
 #include "bench/Figures.h"
-#include "bench/Photo.h"
 #include "picture/PictureFile.h"
 
 #include <benchmark/benchmark.h>
@@ -28,25 +27,17 @@ namespace {
 constexpr int W = 6000;
 constexpr int H = 4000;
 
-// The input file, written by our writer at start-up into a temporary folder
-// that is removed at exit.
-struct Files
+// The input file, written at first use into a temporary folder that is
+// removed at exit.
+const bench::PhotoFiles &files()
 {
-    bench::TempFolder dir;
-    std::string input = dir / "photo.jpg", ours = dir / "ours.jpg", bare = dir / "bare.jpg";
-
-    Files() { writeJpegFile(bench::photo(W, H), input); }
-};
-
-Files &files()
-{
-    static Files f;
+    static const bench::PhotoFiles f(W, H);
     return f;
 }
 
 void BM_JpegRoundTrip(benchmark::State &state)
 {
-    const Files &f = files();
+    const bench::PhotoFiles &f = files();
     for (auto _ : state) {
         const Surface s = makeSurface(readPicture(f.input));
         writeJpegFile(s, f.ours);
@@ -117,9 +108,9 @@ void bareRoundTrip(const std::string &in, const std::string &out)
 
 void BM_LibjpegRoundTrip(benchmark::State &state)
 {
-    const Files &f = files();
+    const bench::PhotoFiles &f = files();
     for (auto _ : state)
-        bareRoundTrip(f.input, f.bare);
+        bareRoundTrip(f.input, f.theirs);
 }
 BENCHMARK(BM_LibjpegRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 

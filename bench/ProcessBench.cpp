@@ -6,8 +6,9 @@
 // start their programs, read and write files; the CPU time counts every
 // process of each side (user + system).
 //
-// - one 6000 x 4000 photo (24 MP) and one 12000 x 8000 photo (96 MP), the
-//   pipe's two programs running at the same time;
+// - one 6000 x 4000 photo (24 MP) and one 12000 x 8000 photo (96 MP),
+//   masume-batch with --jobs 2 (one picture on two threads, one reading
+//   ahead), the pipe's two programs running at the same time;
 // - eight photos of 3000 x 2000 in one masume-batch run (its default
 //   number of jobs: every core) against a shell loop of the pipe.
 //
@@ -18,7 +19,6 @@
 #include "bench/Figures.h"
 #include "bench/Photo.h"
 #include "bench/Processes.h"
-#include "picture/PictureFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,25 +36,17 @@ std::string pipeCommand(const std::string &in, const std::string &out)
         + quoted(out);
 }
 
-// One photo of W x H as a JPEG file in a temporary folder, written on first
-// use and removed at exit.
-struct OnePhoto
+void paired(benchmark::State &state, const PhotoFiles &f)
 {
-    TempFolder dir;
-    std::string input = dir / "photo.jpg";
-    std::string ours = dir / "ours.jpg", theirs = dir / "theirs.jpg";
-    OnePhoto(int W, int H) { writeJpegFile(photo(W, H), input); }
-};
-
-void paired(benchmark::State &state, const OnePhoto &f)
-{
-    runPaired(state, batchProgram() + " --kind square -o " + quoted(f.ours) + " " + quoted(f.input),
+    runPaired(state,
+              batchProgram() + " --kind square --jobs 2 -o " + quoted(f.ours) + " "
+                  + quoted(f.input),
               pipeCommand(f.input, f.theirs));
 }
 
 void BM_Process24MP(benchmark::State &state)
 {
-    static const OnePhoto f(6000, 4000);
+    static const PhotoFiles f(6000, 4000);
     paired(state, f);
 }
 BENCHMARK(BM_Process24MP)
@@ -65,7 +57,7 @@ BENCHMARK(BM_Process24MP)
 
 void BM_Process96MP(benchmark::State &state)
 {
-    static const OnePhoto f(12000, 8000);
+    static const PhotoFiles f(12000, 8000);
     paired(state, f);
 }
 BENCHMARK(BM_Process96MP)
@@ -85,7 +77,7 @@ struct EightPhotos
         std::filesystem::create_directory(dir / "theirs");
         for (unsigned i = 0; i < 8; ++i) {
             const std::string name = dir / ("photo" + std::to_string(i) + ".jpg");
-            writeJpegFile(photo(3000, 2000, i), name);
+            writePhoto(3000, 2000, i, name);
             names += " " + quoted(name);
         }
     }
