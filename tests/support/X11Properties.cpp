@@ -34,7 +34,7 @@ xcb_atom_t atom(const char *name)
     std::unique_ptr<xcb_intern_atom_reply_t, Free> reply(xcb_intern_atom_reply(
         connection(), xcb_intern_atom(connection(), 0, uint16_t(std::strlen(name)), name),
         nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 QString atomName(xcb_atom_t a)
