@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <new>
+#include <pthread.h>
 
 // The allocator that serves a call when this file does not fail it.
 #if defined(__SANITIZE_ADDRESS__)
@@ -53,6 +54,8 @@ uint64_t counted = 0;
 uint64_t failAt = 0;
 size_t failFrom = 0;
 bool failed = false;
+// Threads between pthread_create and their first instruction of their own.
+int threadsStarting = 0;
 
 template<typename T> NOT_INSTRUMENTED T get(const T &value)
 {
@@ -67,6 +70,8 @@ template<typename T> NOT_INSTRUMENTED void set(T &variable, T value)
 // Whether this allocation of `bytes` is to fail.
 NOT_INSTRUMENTED bool fails(size_t bytes)
 {
+    if (get(threadsStarting) > 0)
+        return false;
     const size_t from = get(failFrom);
     if (from != 0 && bytes < from)
         return false;
@@ -192,6 +197,52 @@ NOT_INSTRUMENTED void *pvalloc(size_t bytes)
 {
     return fails(bytes) ? nullptr : REAL_PVALLOC(bytes);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime starts every thread by asking glibc for its
+// attributes (pthread_getattr_np), which allocates, and glibc neither
+// reports every failure there nor does the runtime take one: the process
+// aborts or crashes. So while a thread is being started, from
+// pthread_create until its routine runs, no allocation in any thread is
+// failed or counted. The release pass, without the runtime, fails them.
+int __interceptor_pthread_create(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
+
+namespace {
+
+struct ThreadStart
+{
+    void *(*routine)(void *);
+    void *argument;
+};
+
+void *startThread(void *p)
+{
+    const ThreadStart start = *static_cast<ThreadStart *>(p);
+    std::free(p);
+    __atomic_sub_fetch(&threadsStarting, 1, __ATOMIC_RELAXED);
+    return start.routine(start.argument);
+}
+
+} // namespace
+
+int pthread_create(pthread_t *thread, const pthread_attr_t *attributes, void *(*routine)(void *),
+                   void *argument)
+{
+    __atomic_add_fetch(&threadsStarting, 1, __ATOMIC_RELAXED);
+    auto *start = static_cast<ThreadStart *>(REAL_MALLOC(sizeof(ThreadStart)));
+    if (!start) {
+        __atomic_sub_fetch(&threadsStarting, 1, __ATOMIC_RELAXED);
+        return EAGAIN;
+    }
+    *start = {routine, argument};
+    const int result = __interceptor_pthread_create(thread, attributes, startThread, start);
+    if (result != 0) {
+        std::free(start);
+        __atomic_sub_fetch(&threadsStarting, 1, __ATOMIC_RELAXED);
+    }
+    return result;
+}
+#endif
 
 } // extern "C"
 
