@@ -15,8 +15,8 @@
 //   masume-compare-tool grid-check FILE CELL
 //       exits 0 when the picture in FILE carries a grid of single dark
 //       lines CELL pixels apart across the whole picture in both
-//       directions, 1 otherwise; says what it found. A JPEG file is read
-//       row by row as it is decoded.
+//       directions, 1 otherwise; says what it found. A JPEG or PNG file is
+//       read row by row as it is decoded.
 
 #include "bench/Photo.h"
 #include "common/Error.h"
@@ -24,6 +24,7 @@
 #include "picture/ByteSource.h"
 #include "picture/JpegStream.h"
 #include "picture/PictureFile.h"
+#include "picture/PngReader.h"
 #include "picture/SurfaceStream.h"
 
 #include <algorithm>
@@ -52,8 +53,8 @@ void writeMask(int w, int h, int cell, const std::string &file)
     out.commit();
 }
 
-// A picture file's rows: a JPEG file's as it decodes them, any other
-// readable file's from the picture read whole.
+// A picture file's rows: a JPEG or PNG file's as it decodes them, any
+// other readable file's from the picture read whole.
 struct OpenedRows
 {
     std::unique_ptr<ByteSource> source;
@@ -69,6 +70,9 @@ OpenedRows openRows(const std::string &file)
         JpegReading reading;
         reading.use = PictureUse::Rows;
         opened.rows = openJpegStream(*opened.source, reading);
+    } else if (extensionOf(file) == ".png") {
+        opened.source = std::make_unique<FileSource>(file);
+        opened.rows = std::make_unique<PngStream>(*opened.source);
     } else {
         opened.rows = std::make_unique<SurfaceStream>(makeSurface(readPicture(file)));
     }

@@ -16,6 +16,12 @@
 #   gm         GraphicsMagick -draw with the grid's lines
 #   magick     ImageMagick 6 (Debian's convert-im6.q16) -draw with them
 #
+# PNG_SIZES (6000x4000) set masume-batch writing a PNG of compression level
+# 1 with the Up filter against vips writing the same (pngsave compression=1,
+# filter=up) and ImageMagick at level 1 (-quality 15: its adaptive filters,
+# as Debian's ImageMagick 6 writes no filter at all when one is chosen),
+# all 8-bit RGB from the same JPEG photo.
+#
 # SIZES (6000x4000 and 3000x2000) meet every tool; SCALE_SIZES (12000x8000,
 # 20000x2000, 20000x20000, 40000x40000) only masume, the pipe and vips,
 # which pass pictures on as rows: the others hold them whole, and at
@@ -34,9 +40,9 @@
 # Installs what it needs with apt-get (as root, or through sudo): this is
 # the only target that brings in the peers. Usage, after `make build`:
 #   bench/compare.sh [BUILD_FOLDER]
-# with RUNS=10 WARMUP=2 for SIZES and RUNS_LARGE=3 (no warm-up but the
-# checked run) for SCALE_SIZES by default; SIZES= or SCALE_SIZES= (empty)
-# leaves a group out.
+# with RUNS=10 WARMUP=2 for SIZES and PNG_SIZES and RUNS_LARGE=3 (no
+# warm-up but the checked run) for SCALE_SIZES by default; SIZES=,
+# SCALE_SIZES= or PNG_SIZES= (empty) leaves a group out.
 set -eu
 
 BUILD=${1:-build}
@@ -45,6 +51,7 @@ WARMUP=${WARMUP:-2}
 RUNS_LARGE=${RUNS_LARGE:-3}
 SIZES=${SIZES-6000x4000 3000x2000}
 SCALE_SIZES=${SCALE_SIZES-12000x8000 20000x2000 20000x20000 40000x40000}
+PNG_SIZES=${PNG_SIZES-6000x4000}
 CGROUP_SIZE=${CGROUP_SIZE:-40000x40000}
 CGROUP_BYTES=1073741824
 CELL=32
@@ -88,7 +95,7 @@ trap 'exit 130' INT TERM HUP
 # G'MIC keeps its configuration under HOME.
 export HOME="$work"
 
-table="$work/table.txt" # size, tool, wall, CPU, peak MiB; tab-separated
+table="$work/table.txt" # photo, tool, wall, CPU, peak MiB; tab-separated
 notes="$work/notes.txt" # lines printed after the table
 : > "$table"
 : > "$notes"
@@ -125,21 +132,25 @@ peak_kib() { # COMMAND
     tail -n 1 "$work/rss"
 }
 
-# One size: its photo (and vips's mask), every tool run once for its output,
-# which is checked, and for its peak memory, then more runs for the peak
-# (the largest counts), then the timings; rows of the table.
-measure() { # SIZE RUNS WARMUP MEMORY_RUNS TOOL...
-    size=$1 runs=$2 warmup=$3 memory_runs=$4
-    shift 4
+# One size written as one format (jpg or png): its photo (and vips's mask),
+# every tool run once for its output, which is checked, and for its peak
+# memory, then more runs for the peak (the largest counts), then the
+# timings; rows of the table, whose photo column names the format when it
+# is PNG.
+measure() { # SIZE FORMAT RUNS WARMUP MEMORY_RUNS TOOL...
+    size=$1 format=$2 runs=$3 warmup=$4 memory_runs=$5
+    shift 5
     names="$*"
     W=${size%x*}
     H=${size#*x}
+    label=$size
+    [ "$format" = png ] && label="$size PNG"
     if ! room_for "$W" "$H"; then
         [ "$size" != "$CGROUP_SIZE" ] \
             || echo "$CGROUP_SIZE in a memory cgroup of 1 GiB: not run, the size was skipped" >> "$notes"
         return 0
     fi
-    dir="$work/$size"
+    dir="$work/$size-$format"
     mkdir -p "$dir"
     in="$dir/photo.jpg"
     echo "compare: making the $size photo" >&2
@@ -161,19 +172,23 @@ measure() { # SIZE RUNS WARMUP MEMORY_RUNS TOOL...
         lines=$(tr '\n' ' ' < "$dir/grid.mvg") ;;
     esac
 
-    cmd_masume="$BATCH --kind square -o $dir/masume.jpg $in"
+    cmd_masume="$BATCH --kind square -o $dir/masume.$format $in"
     cmd_pipe="djpeg -dct float $in | cjpeg -quality 90 -dct float -baseline > $dir/pipe.jpg"
     cmd_vips="vips boolean $in $dir/mask.v '$dir/vips.jpg[Q=90]' and"
     cmd_ffmpeg="ffmpeg -v error -y -i $in -vf drawgrid=w=$CELL:h=$CELL:t=1:c=black -q:v 2 $dir/ffmpeg.jpg"
     cmd_gmic="gmic -v -1 $in grid $CELL,$CELL o $dir/gmic.jpg,90"
     cmd_gm="gm convert $in +antialias -fill none -stroke black -strokewidth 1 -draw @$dir/grid.mvg -quality 90 $dir/gm.jpg"
     cmd_magick="$MAGICK $in +antialias -fill none -stroke black -strokewidth 1 -draw '${lines:-}' -quality 90 $dir/magick.jpg"
+    if [ "$format" = png ]; then
+        cmd_vips="vips boolean $in $dir/mask.v '$dir/vips.png[compression=1,filter=up]' and"
+        cmd_magick="$MAGICK $in +antialias -fill none -stroke black -strokewidth 1 -draw '${lines:-}' -define png:color-type=2 -depth 8 -quality 15 $dir/magick.png"
+    fi
 
     set --
     for n in $names; do
         eval "c=\$cmd_$n"
         peak=$(peak_kib "$c")
-        if [ "$n" != pipe ] && ! "$TOOL" grid-check "$dir/$n.jpg" "$CELL"; then
+        if [ "$n" != pipe ] && ! "$TOOL" grid-check "$dir/$n.$format" "$CELL"; then
             echo "compare: $n wrote no grid" >&2
             exit 1
         fi
@@ -187,18 +202,18 @@ measure() { # SIZE RUNS WARMUP MEMORY_RUNS TOOL...
         set -- "$@" -n "$n" "$c"
     done
 
-    echo "compare: timing $size ($runs runs each)" >&2
+    echo "compare: timing $label ($runs runs each)" >&2
     hyperfine --style basic --warmup "$warmup" --runs "$runs" \
-        --export-json "$work/$size.json" "$@" >&2
+        --export-json "$work/$size-$format.json" "$@" >&2
 
     for n in $names; do
         eval "kib=\$peak_$n"
-        jq -r --arg n "$n" --arg size "$size" --argjson kib "$kib" \
+        jq -r --arg n "$n" --arg size "$label" --argjson kib "$kib" \
             '.results[] | select(.command == $n)
              | [$size, $n, .median, (.user + .system), ($kib / 1024)] | @tsv' \
-            "$work/$size.json" >> "$table"
+            "$work/$size-$format.json" >> "$table"
     done
-    if [ "$size" = "$CGROUP_SIZE" ]; then
+    if [ "$size" = "$CGROUP_SIZE" ] && [ "$format" = jpg ]; then
         in_cgroup "$dir"
     fi
     rm -rf "$dir"
@@ -269,10 +284,13 @@ EOF
 }
 
 for size in $SIZES; do
-    measure "$size" "$RUNS" "$WARMUP" 3 masume pipe vips ffmpeg gmic gm magick
+    measure "$size" jpg "$RUNS" "$WARMUP" 3 masume pipe vips ffmpeg gmic gm magick
+done
+for size in $PNG_SIZES; do
+    measure "$size" png "$RUNS" "$WARMUP" 3 masume vips magick
 done
 for size in $SCALE_SIZES; do
-    measure "$size" "$RUNS_LARGE" 0 1 masume pipe vips
+    measure "$size" jpg "$RUNS_LARGE" 0 1 masume pipe vips
 done
 case " $SCALE_SIZES " in *" $CGROUP_SIZE "*) ;; *)
     echo "$CGROUP_SIZE in a memory cgroup of 1 GiB: not run ($CGROUP_SIZE is not among" \
@@ -285,8 +303,9 @@ $(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r), \
 load $(cut -d ' ' -f 1-3 /proc/loadavg)"
 echo
 echo "Machine: $host"
-echo "Each tool: a black grid every $CELL px over the photo, JPEG out; all whole processes."
-echo "Wall: the median of $RUNS runs after $WARMUP warm-up runs (${SIZES:-none}),"
+echo "Each tool: a black grid every $CELL px over the JPEG photo, JPEG out (PNG out in the PNG rows);"
+echo "all whole processes."
+echo "Wall: the median of $RUNS runs after $WARMUP warm-up runs (${SIZES:-none}; PNG: ${PNG_SIZES:-none}),"
 echo "      of $RUNS_LARGE runs without warm-up (${SCALE_SIZES:-none})."
 echo "CPU: user + system of all its processes (mean). Memory: the largest resident set (of 3 runs;"
 echo "of 1 for the scale sizes); bytes / pixel: that memory over the photo's pixels."
