@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "picture/EndSignals.h"
 #include "picture/SaveTarget.h"
+#include "picture/WholeWrites.h"
 
 #include <atomic>
 #include <cerrno>
@@ -179,37 +180,12 @@ void AtomicFile::discard() noexcept
 
 bool AtomicFile::tryWrite(const void *data, size_t bytes) noexcept
 {
-    if (m_fd < 0)
-        return false;
-    const auto *p = static_cast<const uint8_t *>(data);
-    while (bytes > 0) {
-        const ssize_t done = ::write(m_fd, p, bytes);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        p += done;
-        bytes -= size_t(done);
-    }
-    return true;
+    return m_fd >= 0 && writeWhole(m_fd, data, bytes);
 }
 
 bool AtomicFile::tryWriteAt(uint64_t offset, const void *data, size_t bytes) noexcept
 {
-    if (m_fd < 0)
-        return false;
-    const auto *p = static_cast<const uint8_t *>(data);
-    while (bytes > 0) {
-        const ssize_t done = ::pwrite(m_fd, p, bytes, off_t(offset));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        p += done;
-        bytes -= size_t(done);
-        offset += uint64_t(done);
-    }
-    return true;
+    return m_fd >= 0 && writeWholeAt(m_fd, offset, data, bytes);
 }
 
 void AtomicFile::write(const void *data, size_t bytes)

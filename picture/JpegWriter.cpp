@@ -1,10 +1,9 @@
 #include "common/Error.h"
 #include "common/Messages.h"
-#include "picture/AtomicFile.h"
 #include "picture/JpegEncoder.h"
 #include "picture/JpegFence.h"
 #include "picture/PictureFile.h"
-#include "raster/RowReader.h"
+#include "picture/SurfaceWriting.h"
 
 #include <jerror.h>
 
@@ -194,21 +193,9 @@ void JpegEncoder::finish()
 
 void writeJpegFile(const Surface &surface, const std::string &fileName)
 {
-    if (surface.isEmpty()) {
-        writeWholeFile(fileName, {});
-        return;
-    }
-    Surface colour = surface;
-    colour.convertTo24();
-    // Rows are read one at a time, so that a composite that was never
-    // stored whole is built row by row.
-    RowReader rows(colour);
-    AtomicFile file(fileName);
-    JpegEncoder encoder(file, colour.width(), colour.height());
-    for (int y = 0; y < colour.height(); ++y)
-        encoder.writeRows(y, rows.row(y), colour.stride(), 1);
-    encoder.finish();
-    file.commit();
+    writeSurfaceTopDown(surface, fileName, [](ByteSink &sink, int width, int height) {
+        return std::make_unique<JpegEncoder>(sink, width, height);
+    });
 }
 
 } // namespace masume

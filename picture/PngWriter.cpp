@@ -2,10 +2,9 @@
 
 #include "common/Error.h"
 #include "common/Messages.h"
-#include "picture/AtomicFile.h"
 #include "picture/PictureFile.h"
 #include "picture/PngFence.h"
-#include "raster/RowReader.h"
+#include "picture/SurfaceWriting.h"
 
 #include <algorithm>
 
@@ -110,21 +109,9 @@ void PngEncoder::finish()
 
 void writePngFile(const Surface &surface, const std::string &fileName)
 {
-    if (surface.isEmpty()) {
-        writeWholeFile(fileName, {});
-        return;
-    }
-    Surface colour = surface;
-    colour.convertTo24();
-    // Rows are read one at a time: a composite that was never stored whole
-    // is built row by row, with no copy of the picture.
-    RowReader rows(colour);
-    AtomicFile file(fileName);
-    PngEncoder encoder(file, colour.width(), colour.height(), PngColour::Rgb);
-    for (int y = 0; y < colour.height(); ++y)
-        encoder.writeRow(rows.row(y));
-    encoder.finish();
-    file.commit();
+    writeSurfaceTopDown(surface, fileName, [](ByteSink &sink, int width, int height) {
+        return std::make_unique<PngEncoder>(sink, width, height, PngColour::Rgb);
+    });
 }
 
 } // namespace masume
