@@ -15,15 +15,6 @@
 
 using namespace masume::test;
 
-namespace {
-
-QWidget *grid()
-{
-    return topLevel(QStringLiteral("F_Grid"));
-}
-
-} // namespace
-
 class ResizeRequestsTest : public QObject
 {
     Q_OBJECT

@@ -30,21 +30,6 @@ using namespace masume::test;
 
 namespace {
 
-QWidget *grid()
-{
-    return topLevel(QStringLiteral("F_Grid"));
-}
-
-QWidget *canvas()
-{
-    return topLevel(QStringLiteral("F_Canvas"));
-}
-
-template<typename T = QWidget> T *inGrid(const char *name)
-{
-    return control<T>(QStringLiteral("F_Grid"), QLatin1String(name));
-}
-
 bool gridAboveCanvas()
 {
     const QStringList titles = sceneTitles();

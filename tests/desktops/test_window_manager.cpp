@@ -22,16 +22,6 @@ using namespace masume::test;
 
 namespace {
 
-QWidget *grid()
-{
-    return topLevel(QStringLiteral("F_Grid"));
-}
-
-QWidget *canvas()
-{
-    return topLevel(QStringLiteral("F_Canvas"));
-}
-
 // The grid window's controls that another window covers on the screen.
 QStringList coveredGridControls()
 {

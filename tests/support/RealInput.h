@@ -31,6 +31,22 @@ template<typename T> T *control(const QString &window, const QString &name)
     return w ? w->findChild<T *>(name) : nullptr;
 }
 
+// The program's two windows and a control of the grid window by its name.
+inline QWidget *grid()
+{
+    return topLevel(QStringLiteral("F_Grid"));
+}
+
+inline QWidget *canvas()
+{
+    return topLevel(QStringLiteral("F_Canvas"));
+}
+
+template<typename T = QWidget> T *inGrid(const char *name)
+{
+    return control<T>(QStringLiteral("F_Grid"), QLatin1String(name));
+}
+
 class RealInput
 {
 public:

@@ -49,21 +49,6 @@ namespace {
 const QString Fixtures = QDir::cleanPath(QStringLiteral(MASUME_FIXTURES));
 const QString Bmp24 = Fixtures + "/bmpsuite/g/rgb24.bmp"; // 127 x 64
 
-QWidget *grid()
-{
-    return topLevel(QStringLiteral("F_Grid"));
-}
-
-QWidget *canvas()
-{
-    return topLevel(QStringLiteral("F_Canvas"));
-}
-
-template<typename T = QWidget> T *inGrid(const char *name)
-{
-    return control<T>(QStringLiteral("F_Grid"), QLatin1String(name));
-}
-
 template<typename T = QWidget> T *inCanvas(const char *name)
 {
     return control<T>(QStringLiteral("F_Canvas"), QLatin1String(name));
