@@ -33,7 +33,8 @@ file or a JPEG file of quality 90. The grid is one pixel wide in one colour
 and replaces exactly the pixels it covers; every other pixel stays as it was.
 
 The interface text is Japanese. The command masume-batch lays the same grid
-over many BMP and JPEG files from the command line.")
+over many BMP, JPEG and PNG files from the command line, also from and to
+pipes, passing each picture on as rows.")
 
 # Without dpkg-shlibdeps CPack would build the package silently without the
 # library dependencies; refuse instead.
