@@ -83,11 +83,14 @@ int runBatch(const BatchOptions &options, BatchReport &report)
     size_t finished = 0, reported = 0;
     int status = ExitOk;
 
-    // --jobs counts threads: a picture takes two (one reads ahead) when
-    // there are two to give, and as many pictures run at once as have
-    // their threads.
+    // --jobs counts threads. With at least as many pictures as threads,
+    // each picture takes one and as many run side by side as there are
+    // threads: they keep the cores busier than a picture's two threads,
+    // which wait for each other at every band (8 photos of 3000 x 2000 on
+    // two threads: 0.20 s against 0.27 s). With fewer pictures than
+    // threads a picture takes two, one decoding ahead.
     const int threads = options.jobs > 0 ? options.jobs : defaultJobs();
-    const int threadsPerPicture = threads >= 2 ? 2 : 1;
+    const int threadsPerPicture = threads >= 2 && count < size_t(threads) ? 2 : 1;
     ParallelRun run;
     run.count = count;
     run.jobs = std::max(threads / threadsPerPicture, 1);

@@ -70,7 +70,7 @@ OpenedRows openRows(const std::string &file)
         JpegReading reading;
         reading.use = PictureUse::Rows;
         opened.rows = openJpegStream(*opened.source, reading);
-    } else if (extensionOf(file) == ".png") {
+    } else if (extensionOf(file) == "png") {
         opened.source = std::make_unique<FileSource>(file);
         opened.rows = std::make_unique<PngStream>(*opened.source);
     } else {
