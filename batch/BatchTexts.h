@@ -108,12 +108,14 @@ inline constexpr OptionHelp Options[] = {
      {"JPEG chroma sampling, 4:2:0 or 4:4:4 (default 4:2:0)",
       "JPEG の色差のサンプリング。4:2:0 または 4:4:4（既定値 4:2:0）"}},
     {"-j, --jobs N",
-     {"use up to N threads (default: the number of cores this process may use): a picture takes "
-      "two, one decoding ahead, so N/2 files are processed at the same time; fewer when what "
-      "their readers hold whole would not fit in memory together",
-      "最大 N 個のスレッドを使う（既定値はこのプロセスが使えるコアの数）。画像 1 枚に 2 "
-      "つ（一方は先にデコードする）を使うので、同時に処理するファイルは N/2 個。"
-      "読み込みで全体を保持する分がまとめてメモリに収まらないときは、同時に処理する数を減らす"}},
+     {"use up to N threads (default: the number of cores this process may use): N files are "
+      "processed at the same time, one thread each; with fewer files than N, a file takes two, "
+      "one decoding ahead; fewer at once when what their readers hold whole would not fit in "
+      "memory together",
+      "最大 N 個のスレッドを使う（既定値はこのプロセスが使えるコアの数）。N 個のファイルを"
+      "同時に 1 つのスレッドずつで処理し、ファイルが N 個より少なければ 1 つに 2 つ"
+      "（一方は先にデコードする）を使う。読み込みで全体を保持する分がまとめてメモリに"
+      "収まらないときは、同時に処理する数を減らす"}},
     {"-o OUT",
      {"the output of a single input; - for standard output",
       "入力が 1 つのときの出力ファイル。- は標準出力"}},
