@@ -134,4 +134,23 @@ inline ProgramEnd runProgram(const std::vector<std::string> &argv, const fs::pat
     return Program(argv, outputFolder, inChild, environment).wait();
 }
 
+#ifdef MASUME_OWN_PEAK
+// runProgram with the program's own resident peak in peakBytes: started
+// through the small own_peak, since a child started straight from the test
+// counts the test's resident set at the fork as its own. Not for programs
+// that the test signals: the signal would reach own_peak.
+inline ProgramEnd runMeasured(const std::vector<std::string> &argv, const fs::path &outputFolder,
+                              const std::function<void()> &inChild = {},
+                              const std::vector<std::string> &environment = {})
+{
+    static int n = 0;
+    const fs::path peakFile = outputFolder / ("peak-" + std::to_string(++n));
+    std::vector<std::string> measured {MASUME_OWN_PEAK, peakFile.string()};
+    measured.insert(measured.end(), argv.begin(), argv.end());
+    ProgramEnd end = runProgram(measured, outputFolder, inChild, environment);
+    end.peakBytes = std::strtoull(contentOf(peakFile).c_str(), nullptr, 10);
+    return end;
+}
+#endif
+
 } // namespace masume::test

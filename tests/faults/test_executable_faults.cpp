@@ -391,7 +391,7 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
                                           logs.path(), inGroup);
     const ProgramEnd fitting = runProgram(
         {Batch, "-o", dir.file("photo-out.jpg"), dir.file("photo.bmp")}, logs.path(), inGroup);
-    const ProgramEnd big = runProgram(
+    const ProgramEnd big = runMeasured(
         {Batch, "--kind", "hex-rows", "-o", dir.file("big-in.jpg"), dir.file("big.jpg")},
         logs.path(), inGroup);
     ::rmdir(group.c_str());
@@ -401,6 +401,7 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
     EXPECT_EQ(big.status, 0) << big.err;
     EXPECT_EQ(outside.status, 0) << outside.err;
     EXPECT_TRUE(fileBytes(dir.file("big-in.jpg")) == fileBytes(dir.file("big-out.jpg")));
+    EXPECT_LT(big.peakBytes, uint64_t(64) << 20);
     for (const char *name : {"big.jpg", "big-in.jpg", "big-out.jpg"})
         fs::remove(dir.file(name));
     EXPECT_EQ(refused.status, 1);
@@ -409,8 +410,9 @@ TEST(ExecutableFaults, BatchInAOneGibCgroupRefusesAHugeClaim)
     EXPECT_EQ(fitting.status, 0) << fitting.err;
     EXPECT_EQ(dir.names(),
               (std::vector<std::string> {"claim.bmp", "out.bmp", "photo-out.jpg", "photo.bmp"}));
-    std::cout << "1 GiB cgroup (" << controller << "), 20000 x 20000 claim: exit " << refused.status
-              << ", " << refused.err;
+    std::cout << "1 GiB cgroup (" << controller << "), 12000 x 8000 JPEG: exit " << big.status
+              << ", peak " << big.peakBytes / (1 << 20) << " MiB; 20000 x 20000 claim: exit "
+              << refused.status << ", " << refused.err;
 }
 
 // A progressive JPEG of under 1 KB whose frame claims 49157 x 27397 pixels
@@ -428,13 +430,13 @@ TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
     const std::string damaged = jpegError(JERR_INPUT_EOF);
     constexpr uint64_t MiB = 1 << 20;
 
-    const ProgramEnd batch = runProgram({Batch, "-o", dir.file("out.bmp"), claim}, logs.path());
+    const ProgramEnd batch = runMeasured({Batch, "-o", dir.file("out.bmp"), claim}, logs.path());
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err, line(claim, damaged));
     EXPECT_LT(batch.peakBytes, 256 * MiB);
     EXPECT_LT(batch.cpuSeconds, 1.0);
     // The same file through a pipe, judged from the bytes read ahead.
-    const ProgramEnd piped = runProgram(
+    const ProgramEnd piped = runMeasured(
         {"/bin/sh", "-c", "cat \"$0\" | \"$1\" --format bmp -o - -", claim, Batch}, logs.path());
     EXPECT_EQ(piped.status, 1);
     EXPECT_EQ(piped.err, line("-", damaged));
@@ -442,14 +444,14 @@ TEST(ExecutableFaults, ASmallFileClaimingAHugePictureIsRefusedAtOnce)
     EXPECT_LT(piped.cpuSeconds, 1.0);
 
     const ProgramEnd desktop
-        = runProgram({OpenInDesktop, claim}, logs.path(), {}, {"QT_QPA_PLATFORM=offscreen"});
+        = runMeasured({OpenInDesktop, claim}, logs.path(), {}, {"QT_QPA_PLATFORM=offscreen"});
     EXPECT_EQ(desktop.status, 0);
     EXPECT_EQ(desktop.err, damaged + ".\n");
     EXPECT_LT(desktop.peakBytes, 256 * MiB);
     EXPECT_LT(desktop.cpuSeconds, 1.0);
     // What the desktop takes for a small picture that it opens.
-    const ProgramEnd opened = runProgram({OpenInDesktop, dir.file("photo.jpg")}, logs.path(), {},
-                                         {"QT_QPA_PLATFORM=offscreen"});
+    const ProgramEnd opened = runMeasured({OpenInDesktop, dir.file("photo.jpg")}, logs.path(), {},
+                                          {"QT_QPA_PLATFORM=offscreen"});
     EXPECT_EQ(opened.err, "");
     std::cout << "49157 x 27397 claimed in " << fs::file_size(claim) << " bytes: masume-batch "
               << batch.cpuSeconds << " s, " << batch.peakBytes / MiB
