@@ -71,9 +71,13 @@ std::optional<Colour> parseColour(const std::string &text)
     return rgb(value >> 16, value >> 8, value);
 }
 
-std::optional<int> parseJobs(const std::string &text)
+namespace {
+
+// Plain decimal digits (no sign, no spaces) of a value from low to high,
+// 1 <= low <= high < 10000.
+std::optional<int> decimalIn(const std::string &text, int low, int high)
 {
-    if (text.empty() || text.size() > 4)
+    if (text.empty() || text.size() > std::to_string(high).size())
         return std::nullopt;
     int value = 0;
     for (char c : text) {
@@ -81,9 +85,16 @@ std::optional<int> parseJobs(const std::string &text)
             return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    if (value < 1 || value > MaxJobs)
+    if (value < low || value > high)
         return std::nullopt;
     return value;
+}
+
+} // namespace
+
+std::optional<int> parseJobs(const std::string &text)
+{
+    return decimalIn(text, 1, MaxJobs);
 }
 
 int defaultJobs()
@@ -108,17 +119,7 @@ std::optional<OutputFormat> parseFormat(const std::string &text)
 
 std::optional<int> parseQuality(const std::string &text)
 {
-    if (text.empty() || text.size() > 3)
-        return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1 || value > 100)
-        return std::nullopt;
-    return value;
+    return decimalIn(text, 1, 100);
 }
 
 std::optional<bool> parseSampling(const std::string &text)

@@ -43,11 +43,17 @@ namespace texts {
 // The arguments, one group an item (never broken inside), the same in both
 // languages.
 inline constexpr const char *Synopsis[] = {
-    "[--kind K]",       "[--size WxH]",
-    "[--color RRGGBB]", "[--without-grid]",
-    "[--grid-only]",    "[--format bmp|jpeg|png]",
-    "[--quality N]",    "[--sampling 4:2:0|4:4:4]",
-    "[--jobs N]",       "(-o OUT | --out-dir DIR)",
+    "[--kind K]",
+    "[--size WxH]",
+    "[--color RRGGBB]",
+    "[--without-grid]",
+    "[--grid-only]",
+    "[--no-auto-orient]",
+    "[--format bmp|jpeg|png]",
+    "[--quality N]",
+    "[--sampling 4:2:0|4:4:4]",
+    "[--jobs N]",
+    "(-o OUT | --out-dir DIR)",
     "INPUT...",
 };
 
