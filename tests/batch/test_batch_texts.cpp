@@ -151,8 +151,8 @@ TEST(BatchHelp, BothLanguagesDescribeTheSameOptions)
     EXPECT_TRUE(japanese.starts_with("使い方: masume-batch [--kind K]")) << japanese;
     EXPECT_EQ(usageLine(Language::Japanese),
               "使い方: masume-batch [--kind K] [--size WxH] [--color RRGGBB] [--without-grid] "
-              "[--grid-only] [--format bmp|jpeg|png] [--quality N] [--sampling 4:2:0|4:4:4] "
-              "[--jobs N] (-o OUT | --out-dir DIR) INPUT...");
+              "[--grid-only] [--no-auto-orient] [--format bmp|jpeg|png] [--quality N] "
+              "[--sampling 4:2:0|4:4:4] [--jobs N] (-o OUT | --out-dir DIR) INPUT...");
 
     std::set<std::string> spelt;
     for (const OptionHelp &option : texts::Options) {
